@@ -1,0 +1,2 @@
+// The program Kodoban. It takes no arguments.
+int main() { return 0; }
