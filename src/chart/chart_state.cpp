@@ -1,0 +1,7 @@
+#include "chart/chart.h"
+
+namespace chart {
+
+Chart TheChart;
+
+}  // namespace chart
