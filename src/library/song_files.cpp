@@ -12,7 +12,7 @@ namespace library {
 
 namespace {
 
-constexpr size_t kReadBlock = 65536;
+constexpr size_t kReadBlock = kReaderBlockBytes;
 constexpr uint32_t kNoHexDigit = static_cast<uint32_t>(-1);
 
 // Opens a regular file for reading without ever blocking (a FIFO named like a chart must
@@ -78,16 +78,12 @@ int TextLineReader::Open(const char* path) {
   return fd_ < 0 ? -1 : 0;
 }
 
-void TextLineReader::Adopt(int fd, const uint8_t* head, size_t n) {
-  Close();
-  if (buf_ == nullptr) {
-    if (fd >= 0) close(fd);
-    return;
+size_t TextLineReader::PeekHead(const uint8_t** data) {
+  *data = buf_;
+  if (buf_ == nullptr || !first_ || pos_ != 0) return 0;
+  while (end_ < kReadBlock && Fill() && !eof_) {
   }
-  fd_ = fd;
-  if (n > kReadBlock) n = kReadBlock;
-  if (n > 0) std::memcpy(buf_, head, n);
-  end_ = n;
+  return end_;
 }
 
 void TextLineReader::Close() {

@@ -19,6 +19,7 @@ constexpr int kGenreNameBytes = 100;   // genre names, terminator included
 constexpr int kCourseCount = 5;        // Easy, Normal, Hard, Oni, Edit
 constexpr int kHeaderLineBytes = 255;  // line length of the title, genre.ini and WAVE: readers
 constexpr int kLevelLineBytes = 999;   // line length of the course level reader
+constexpr size_t kReaderBlockBytes = 65536;
 
 // Buffered line reader over one file. Opens only regular files (a folder, a FIFO or a device
 // counts as "can't be opened"), so no reader ever blocks or reads forever from a non-file.
@@ -31,9 +32,10 @@ class TextLineReader {
 
   // -1 when path can't be opened as a regular file for reading.
   int Open(const char* path);
-  // Takes over an open descriptor whose first n bytes were already read into head (head is
-  // copied); the reader continues with the descriptor after them and closes it.
-  void Adopt(int fd, const uint8_t* head, size_t n);
+  // Reads the first bytes of the file (up to kReaderBlockBytes, fewer when the file is
+  // shorter) before any line is taken, and returns them; the lines then start from the
+  // beginning as usual. Lets the folder scan hash a chart and read its title in one read.
+  size_t PeekHead(const uint8_t** data);
   void Close();
   bool IsOpen() const { return fd_ >= 0 || pos_ < end_; }
 
