@@ -2,8 +2,12 @@
 // the text then goes to stderr. Text bytes are Shift-JIS unless they are valid UTF-8.
 #pragma once
 
+struct SDL_Window;
+
 namespace platform {
 
+// The window the boxes belong to (none before the window exists).
+void MessageBoxSetParent(SDL_Window* window);
 void ShowMessageBox(const char* text);
 // Tests: the number of messages shown so far and the last one (as given, not converted).
 int MessageBoxCount();

@@ -1,0 +1,82 @@
+#include "shell/config.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/ini.h"
+
+namespace shell {
+
+namespace {
+constexpr const char* kConfigSection = "\x90\xdd\x92\xe8";  // "設定" in Shift-JIS
+constexpr const char* kThemeRoot = "./Files/Theme/";
+constexpr const char* kDefaultSkin = "Default";
+constexpr int kNumberTextBytes = 1000;  // numeric settings are read as at most 999 bytes of text
+
+// Reads one text key with its default and writes the same text back, so that the file lists
+// every setting after the first run. A file that can't be written is still read.
+void ReadAndWriteBack(const char* key, const char* def, char* out, int outSize, const char* path) {
+  platform::IniReadString(kConfigSection, key, def, out, outSize, path);
+  platform::IniWriteString(kConfigSection, key, out, path);
+}
+
+int ReadNumber(const char* key, const char* def, const char* path) {
+  char text[kNumberTextBytes];
+  ReadAndWriteBack(key, def, text, sizeof text, path);
+  return platform::IniTextToInt(text);
+}
+
+void BuildThemeDir() {
+  // A skin name too long for the theme directory can't name a real theme folder: the
+  // default theme is used instead, so the game still has its pictures and sounds.
+  if (std::strlen(kThemeRoot) + std::strlen(Skin) >= sizeof ThemeDir)
+    std::snprintf(ThemeDir, sizeof ThemeDir, "%s%s", kThemeRoot, kDefaultSkin);
+  else
+    std::snprintf(ThemeDir, sizeof ThemeDir, "%s%s", kThemeRoot, Skin);
+  for (char* p = ThemeDir; *p; ++p)
+    if (*p == '\\') *p = '/';
+}
+}  // namespace
+
+char ScoreRoot[257] = ".";
+char Skin[257] = "Default";
+char ThemeDir[260] = "./Files/Theme/Default";
+int WindowSize = 640;
+int HideMouseTime = -1;
+int SoundDelay = 0;
+int JudgeGreat = 0;
+int JudgeGood = 0;
+int JudgeBad = 0;
+bool DebugMode = false;
+
+void ReadConfiguration(const char* path) {
+  ReadAndWriteBack("ScoreRoot", ".", ScoreRoot, sizeof ScoreRoot, path);
+  ReadAndWriteBack("Skin", kDefaultSkin, Skin, sizeof Skin, path);
+  BuildThemeDir();
+  WindowSize = ReadNumber("WindowSize", "640", path);
+  HideMouseTime = ReadNumber("HideMouseTime", "-1", path);
+  SoundDelay = ReadNumber("SoundDelay", "0", path);
+  JudgeGreat = ReadNumber("JudgeGreat", "0", path);
+  JudgeGood = ReadNumber("JudgeGood", "0", path);
+  JudgeBad = ReadNumber("JudgeBad", "0", path);
+  DebugMode = platform::IniReadInt(kConfigSection, "DebugMode", 0, path) != 0;
+}
+
+void ResetConfiguration() {
+  std::strcpy(ScoreRoot, ".");
+  std::strcpy(Skin, kDefaultSkin);
+  BuildThemeDir();
+  WindowSize = 640;
+  HideMouseTime = -1;
+  SoundDelay = 0;
+  JudgeGreat = 0;
+  JudgeGood = 0;
+  JudgeBad = 0;
+  DebugMode = false;
+}
+
+int WindowHeightForWidth(int width) {
+  return static_cast<int>((3LL * width) / 4);
+}
+
+}  // namespace shell

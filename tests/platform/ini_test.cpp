@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "platform/ini.h"
+
+namespace {
+
+class IniTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kodoban_ini_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    path_ = dir_ + "/test.ini";
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  void Write(const std::string& bytes) {
+    std::ofstream f(path_, std::ios::binary);
+    f << bytes;
+  }
+  std::string Contents() {
+    std::ifstream f(path_, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+  }
+  std::string Read(const char* section, const char* key, const char* def = "DEF") {
+    char buf[256];
+    platform::IniReadString(section, key, def, buf, sizeof buf, path_.c_str());
+    return buf;
+  }
+
+  std::string dir_, path_;
+};
+
+struct ReadCase {
+  const char* name;
+  const char* file;
+  const char* section;
+  const char* key;
+  const char* expected;
+};
+
+class IniReadCases : public IniTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(IniReadCases, ReadsLikeThePrivateProfileFunctions) {
+  Write(GetParam().file);
+  EXPECT_EQ(Read(GetParam().section, GetParam().key), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Semantics, IniReadCases,
+    ::testing::Values(
+        ReadCase{"Plain", "[a]\nk=v\n", "a", "k", "v"},
+        ReadCase{"Crlf", "[a]\r\nk=v\r\n", "a", "k", "v"},
+        ReadCase{"NoFinalNewline", "[a]\r\nk=last", "a", "k", "last"},
+        ReadCase{"SectionCaseInsensitive", "[Sec]\nk=v\n", "sEC", "k", "v"},
+        ReadCase{"KeyCaseInsensitive", "[a]\nWindowSize=800\n", "a", "windowsize", "800"},
+        ReadCase{"BlanksTrimmed", "[a]\n  k \t=  two words \t\n", "a", "k", "two words"},
+        ReadCase{"QuotesDropped", "[a]\nk=\" spaced \"\n", "a", "k", " spaced "},
+        ReadCase{"LoneQuoteKept", "[a]\nk=\"open\n", "a", "k", "\"open"},
+        ReadCase{"FirstDuplicateWins", "[a]\nk=first\nk=second\n", "a", "k", "first"},
+        ReadCase{"OtherSectionIgnored", "[b]\nk=no\n[a]\nj=1\n", "a", "k", "DEF"},
+        ReadCase{"MissingSection", "k=v\n", "a", "k", "DEF"},
+        ReadCase{"EmptyValue", "[a]\nk=\n", "a", "k", ""},
+        ReadCase{"EqualsInValue", "[a]\nk=x=y\n", "a", "k", "x=y"},
+        ReadCase{"ShiftJisSection", "[\x90\xdd\x92\xe8]\r\nSkin=Mine\r\n", "\x90\xdd\x92\xe8", "Skin", "Mine"},
+        ReadCase{"BinaryJunkAround", "\x01\xff\xfe junk\n[a]\n\x80\x81=\x82\nk=v\n\x7f\x00zz", "a", "k", "v"},
+        ReadCase{"SpacesInsideBrackets", "[ a ]\nk=v\n", "a", "k", "v"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(IniTest, MissingFileGivesDefault) {
+  EXPECT_EQ(Read("a", "k", "fallback"), "fallback");
+}
+
+TEST_F(IniTest, OverlongValueIsCutToTheBuffer) {
+  Write("[a]\nk=" + std::string(5000, 'x') + "\n");
+  char buf[10];
+  EXPECT_EQ(platform::IniReadString("a", "k", "", buf, sizeof buf, path_.c_str()), 9);
+  EXPECT_EQ(std::string(buf), std::string(9, 'x'));
+}
+
+TEST_F(IniTest, IntegerReadTakesLeadingDigitsOnly) {
+  Write("[a]\nsize=800px\nneg= -5\nword=abc\nempty=\n");
+  EXPECT_EQ(platform::IniReadInt("a", "size", 1, path_.c_str()), 800);
+  EXPECT_EQ(platform::IniReadInt("a", "neg", 1, path_.c_str()), -5);
+  EXPECT_EQ(platform::IniReadInt("a", "word", 1, path_.c_str()), 0);
+  EXPECT_EQ(platform::IniReadInt("a", "missing", 7, path_.c_str()), 7);
+}
+
+TEST(IniTextToInt, ConvertsAndSaturates) {
+  EXPECT_EQ(platform::IniTextToInt("  +42abc"), 42);
+  EXPECT_EQ(platform::IniTextToInt("-"), 0);
+  EXPECT_EQ(platform::IniTextToInt(""), 0);
+  EXPECT_EQ(platform::IniTextToInt("99999999999999999999"), 2147483647);
+  EXPECT_EQ(platform::IniTextToInt("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST_F(IniTest, WriteCreatesFileAndSection) {
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
+  ASSERT_TRUE(platform::IniWriteString("a", "j", "w", path_.c_str()));
+  EXPECT_EQ(Contents(), "[a]\r\nk=v\r\nj=w\r\n");
+}
+
+TEST_F(IniTest, WriteReplacesOnlyTheFirstMatchingValue) {
+  Write("; comment \xff\n[A]\nK = old\nk=dup\n[b]\nk=other\n");
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "new", path_.c_str()));
+  EXPECT_EQ(Contents(), "; comment \xff\n[A]\nK =new\nk=dup\n[b]\nk=other\n");
+}
+
+TEST_F(IniTest, WriteOfTheSameValueKeepsEveryByte) {
+  const std::string original = "[a]\r\nk = \"v\"  \r\nx=1";
+  Write(original);
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
+  EXPECT_EQ(Contents(), original);
+}
+
+TEST_F(IniTest, WriteAddsKeyAtTheEndOfItsSection) {
+  Write("[a]\nx=1\n\n[b]\ny=2\n");
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
+  EXPECT_EQ(Contents(), "[a]\nx=1\nk=v\n\n[b]\ny=2\n");
+}
+
+TEST_F(IniTest, WriteAfterALastLineWithoutNewline) {
+  Write("[a]\r\nx=1");
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
+  EXPECT_EQ(Contents(), "[a]\r\nx=1\r\nk=v\r\n");
+  Write("[b]\ny=2");
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
+  EXPECT_EQ(Contents(), "[b]\ny=2\n[a]\nk=v\n");
+}
+
+TEST_F(IniTest, WriteKeepsBinaryJunkAndNulBytes) {
+  std::string original("[a]\n\x00\x01\x02\n\xfe\xff=\x80\nk=1\n", 17);
+  Write(original);
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "2", path_.c_str()));
+  std::string expected = original;
+  expected[expected.size() - 2] = '2';
+  EXPECT_EQ(Contents(), expected);
+}
+
+TEST_F(IniTest, WriteIntoUnwritableFolderFailsAndKeepsNothingHalfWritten) {
+  std::string missing = dir_ + "/no/such/folder/x.ini";
+  EXPECT_FALSE(platform::IniWriteString("a", "k", "v", missing.c_str()));
+}
+
+}  // namespace

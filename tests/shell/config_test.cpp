@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/ini.h"
+#include "shell/config.h"
+
+namespace {
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kodoban_cfg_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+    path_ = dir_ + "/Config.ini";
+    shell::ResetConfiguration();
+  }
+  void TearDown() override {
+    std::system(("chmod -R u+w '" + dir_ + "'; rm -rf '" + dir_ + "'").c_str());
+    shell::ResetConfiguration();
+  }
+  void Write(const std::string& bytes) {
+    std::ofstream f(path_, std::ios::binary);
+    f << bytes;
+  }
+  std::string Contents() {
+    std::ifstream f(path_, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+  }
+  std::string dir_, path_;
+};
+
+const std::string kSection = "[\x90\xdd\x92\xe8]\r\n";
+
+TEST_F(ConfigTest, FirstRunCreatesTheEightKeysInOrder) {
+  shell::ReadConfiguration(path_.c_str());
+  EXPECT_EQ(Contents(), kSection +
+                            "ScoreRoot=.\r\nSkin=Default\r\nWindowSize=640\r\nHideMouseTime=-1\r\n"
+                            "SoundDelay=0\r\nJudgeGreat=0\r\nJudgeGood=0\r\nJudgeBad=0\r\n");
+  EXPECT_STREQ(shell::ThemeDir, "./Files/Theme/Default");
+  EXPECT_EQ(shell::WindowSize, 640);
+  EXPECT_EQ(shell::HideMouseTime, -1);
+  EXPECT_FALSE(shell::DebugMode);
+}
+
+TEST_F(ConfigTest, ValuesAreConvertedAndWrittenBackUnchanged) {
+  const std::string original = kSection +
+                               "WindowSize=800px\r\nJudgeGood=-5\r\nSkin=My\\Theme\r\nDebugMode=2\r\n";
+  Write(original);
+  shell::ReadConfiguration(path_.c_str());
+  EXPECT_EQ(shell::WindowSize, 800);
+  EXPECT_EQ(shell::WindowHeightForWidth(shell::WindowSize), 600);
+  EXPECT_EQ(shell::JudgeGood, -5);
+  EXPECT_STREQ(shell::Skin, "My\\Theme");
+  EXPECT_STREQ(shell::ThemeDir, "./Files/Theme/My/Theme");
+  EXPECT_TRUE(shell::DebugMode);
+  std::string now = Contents();
+  EXPECT_EQ(now.substr(0, original.size()), original) << "existing lines must stay as they were";
+  EXPECT_NE(now.find("ScoreRoot=.\r\n"), std::string::npos);
+}
+
+TEST_F(ConfigTest, OverlongSkinFallsBackToTheDefaultTheme) {
+  Write(kSection + "Skin=" + std::string(250, 's') + "\r\n");
+  shell::ReadConfiguration(path_.c_str());
+  EXPECT_EQ(std::string(shell::Skin), std::string(250, 's'));
+  EXPECT_STREQ(shell::ThemeDir, "./Files/Theme/Default");
+}
+
+TEST_F(ConfigTest, UnwritableFileIsStillRead) {
+  Write(kSection + "WindowSize=1024\r\n");
+  // A folder in the way of the temporary file makes every write fail, even for root.
+  ASSERT_EQ(mkdir((path_ + ".tmp").c_str(), 0700), 0);
+  shell::ReadConfiguration(path_.c_str());
+  EXPECT_EQ(shell::WindowSize, 1024);
+  EXPECT_EQ(Contents(), kSection + "WindowSize=1024\r\n");
+}
+
+struct HeightCase {
+  int width, height;
+};
+class WindowHeight : public ::testing::TestWithParam<HeightCase> {};
+TEST_P(WindowHeight, IsThreeQuartersTruncated) {
+  EXPECT_EQ(shell::WindowHeightForWidth(GetParam().width), GetParam().height);
+}
+INSTANTIATE_TEST_SUITE_P(Arithmetic, WindowHeight,
+                         ::testing::Values(HeightCase{640, 480}, HeightCase{1000, 750},
+                                           HeightCase{641, 480}, HeightCase{0, 0},
+                                           HeightCase{-5, -3}, HeightCase{2147483647, 1610612735}));
+
+}  // namespace
