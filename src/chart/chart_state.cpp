@@ -1,7 +1,0 @@
-#include "chart/chart.h"
-
-namespace chart {
-
-Chart TheChart;
-
-}  // namespace chart

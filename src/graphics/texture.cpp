@@ -1,0 +1,267 @@
+// The texture table. A slot holds an image either as a renderer texture (made on the drawing
+// thread) or, when it was loaded on the loader thread, as decoded pixels waiting to become a
+// texture at the next draw. Either way the slot counts as filled and its handle is valid.
+#include "graphics/texture.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "graphics/texture_slot.h"
+#include "graphics/text.h"
+#include "shell/config.h"
+
+namespace graphics {
+
+TextureSlot g_textures[kTextureSlotCount];
+
+namespace {
+
+int g_cursor = 0;
+SDL_Renderer* g_renderer = nullptr;
+std::thread::id g_drawThread;
+int g_maxTextureWidth = 0;  // 0: no limit reported
+int g_maxTextureHeight = 0;
+
+// A theme image is at most a few screens large; a header claiming more is broken or hostile,
+// and is refused before a single pixel is decoded.
+constexpr uint32_t kMaxImageSide = 16384;
+constexpr uint64_t kMaxImagePixels = 16ull * 1024 * 1024;
+
+uint32_t ReadBigEndian32(const unsigned char* p) {
+  return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
+}
+
+// Reads the PNG signature and the IHDR chunk. 0 with the size, or -1.
+int ReadPngSize(const char* path, int* width, int* height) {
+  FILE* f = std::fopen(path, "rb");
+  if (!f) return -1;
+  unsigned char header[24];
+  size_t got = std::fread(header, 1, sizeof header, f);
+  std::fclose(f);
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (got != sizeof header || std::memcmp(header, kSignature, 8) != 0 ||
+      std::memcmp(header + 12, "IHDR", 4) != 0 || ReadBigEndian32(header + 8) != 13)
+    return -1;
+  uint32_t w = ReadBigEndian32(header + 16);
+  uint32_t h = ReadBigEndian32(header + 20);
+  if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide ||
+      uint64_t(w) * h > kMaxImagePixels)
+    return -1;
+  *width = int(w);
+  *height = int(h);
+  return 0;
+}
+
+bool OnDrawThread() { return g_renderer && std::this_thread::get_id() == g_drawThread; }
+
+void FreeSlotObjects(TextureSlot& s) {
+  if (s.texture) SDL_DestroyTexture(s.texture);
+  if (s.inverted) SDL_DestroyTexture(s.inverted);
+  if (s.pixels) SDL_FreeSurface(s.pixels);
+  s.texture = nullptr;
+  s.inverted = nullptr;
+  s.pixels = nullptr;
+  s.uploadFailed = false;
+  s.invertFailed = false;
+  s.width = 0;
+  s.height = 0;
+}
+
+void ClearSlot(TextureSlot& s) {
+  FreeSlotObjects(s);
+  s.path[0] = '\0';
+}
+
+}  // namespace
+
+SDL_Surface* DecodePngFile(const char* path, int* width, int* height) {
+  int w = 0, h = 0;
+  if (ReadPngSize(path, &w, &h) != 0) return nullptr;
+  SDL_RWops* rw = SDL_RWFromFile(path, "rb");
+  if (!rw) return nullptr;
+  SDL_Surface* decoded = IMG_LoadTyped_RW(rw, 1, "PNG");
+  if (!decoded) return nullptr;
+  if (decoded->w != w || decoded->h != h) {
+    SDL_FreeSurface(decoded);
+    return nullptr;
+  }
+  SDL_Surface* argb = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(decoded);
+  if (!argb) return nullptr;
+  *width = w;
+  *height = h;
+  return argb;
+}
+
+SDL_Texture* CreateTextureFromPixels(SDL_Surface* pixels) {
+  if (!g_renderer || !pixels) return nullptr;
+  if ((g_maxTextureWidth > 0 && pixels->w > g_maxTextureWidth) ||
+      (g_maxTextureHeight > 0 && pixels->h > g_maxTextureHeight))
+    return nullptr;
+  SDL_Texture* t = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STATIC, pixels->w, pixels->h);
+  if (!t) return nullptr;
+  if (SDL_UpdateTexture(t, nullptr, pixels->pixels, pixels->pitch) != 0) {
+    SDL_DestroyTexture(t);
+    return nullptr;
+  }
+  SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
+  SDL_SetTextureScaleMode(t, SDL_ScaleModeLinear);
+  return t;
+}
+
+// Makes the renderer texture of a slot whose pixels came from the loader thread.
+SDL_Texture* SlotTexture(TextureSlot& s) {
+  if (s.texture) return s.texture;
+  if (!s.pixels || s.uploadFailed || !OnDrawThread()) return nullptr;
+  s.texture = CreateTextureFromPixels(s.pixels);
+  if (!s.texture) {
+    s.uploadFailed = true;
+    return nullptr;
+  }
+  SDL_FreeSurface(s.pixels);
+  s.pixels = nullptr;
+  return s.texture;
+}
+
+TextureSlot* FindTextureSlot(TextureHandle handle) {
+  int64_t index = int64_t(handle) - kTextureHandleBase;
+  if (index < 0 || index >= kTextureSlotCount) return nullptr;
+  TextureSlot& s = g_textures[index];
+  if (!s.texture && !s.pixels) return nullptr;
+  return &s;
+}
+
+SDL_Renderer* GraphicsRenderer() { return g_renderer; }
+bool GraphicsOnDrawThread() { return OnDrawThread(); }
+
+void GraphicsInit(SDL_Renderer* renderer) {
+  g_renderer = renderer;
+  g_drawThread = std::this_thread::get_id();
+  g_maxTextureWidth = 0;
+  g_maxTextureHeight = 0;
+  if (renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) == 0) {
+      g_maxTextureWidth = info.max_texture_width;
+      g_maxTextureHeight = info.max_texture_height;
+    }
+  }
+  IMG_Init(IMG_INIT_PNG);
+}
+
+void GraphicsShutdown() {
+  for (TextureSlot& s : g_textures) ClearSlot(s);
+  ReleaseAllFonts();
+  DropTextCache();
+  g_renderer = nullptr;
+}
+
+void ResetTextureTable() {
+  for (TextureSlot& s : g_textures) ClearSlot(s);
+  g_cursor = 0;
+}
+
+// Decodes the image of a slot's path; on the drawing thread it becomes a texture at once.
+static int FillSlot(TextureSlot& s) {
+  int w = 0, h = 0;
+  SDL_Surface* pixels = DecodePngFile(s.path, &w, &h);
+  if (!pixels) return -1;
+  s.pixels = pixels;
+  s.width = w;
+  s.height = h;
+  if (OnDrawThread() && !SlotTexture(s)) {
+    FreeSlotObjects(s);
+    return -1;
+  }
+  return 0;
+}
+
+TextureHandle LoadTexture(const char* path) {
+  if (!path) return -1;
+  size_t length = std::strlen(path);
+  // The path is kept to re-create the texture after a device reset; one that does not fit
+  // the slot would later reload a different file, so it is refused.
+  if (length == 0 || length >= size_t(kTexturePathSize)) return -1;
+
+  int tries = 0;
+  while (tries < kTextureSlotCount &&
+         (g_textures[g_cursor].texture || g_textures[g_cursor].pixels)) {
+    g_cursor = (g_cursor + 1) % kTextureSlotCount;
+    ++tries;
+  }
+  if (tries == kTextureSlotCount) return -1;  // every slot is taken; none is overwritten
+
+  TextureSlot& s = g_textures[g_cursor];
+  ClearSlot(s);
+  std::memcpy(s.path, path, length + 1);
+  if (FillSlot(s) != 0) {
+    ClearSlot(s);
+    return -1;
+  }
+  int slot = g_cursor;
+  g_cursor = (g_cursor + 1) % kTextureSlotCount;
+  return kTextureHandleBase + slot;
+}
+
+int ReloadTexture(int slot) {
+  if (slot < 0 || slot >= kTextureSlotCount) return -1;
+  TextureSlot& s = g_textures[slot];
+  if (s.path[0] == '\0' || s.texture || s.pixels) return -1;
+  FreeSlotObjects(s);
+  return FillSlot(s);
+}
+
+void ReleaseAllTextures() {
+  for (TextureSlot& s : g_textures) ClearSlot(s);
+}
+
+int GetTextureWidth(TextureHandle handle) {
+  TextureSlot* s = FindTextureSlot(handle);
+  return s ? s->width : -1;
+}
+
+int GetTextureHeight(TextureHandle handle) {
+  TextureSlot* s = FindTextureSlot(handle);
+  return s ? s->height : -1;
+}
+
+int LoadNumberedImages(int count, int firstNumber, TextureHandle* handles, const char* baseName) {
+  if (!handles || !baseName || count <= 0) return 0;
+  int loaded = 0;
+  for (int i = 0; i < count; ++i) {
+    char path[kTexturePathSize + 1];
+    int n = std::snprintf(path, sizeof path, "%s/%s_%d.png", shell::ThemeDir, baseName,
+                          firstNumber + i);
+    handles[i] = (n > 0 && n < kTexturePathSize) ? LoadTexture(path) : -1;
+    if (handles[i] != -1) ++loaded;
+  }
+  return loaded;
+}
+
+void ReleaseDeviceTextures() {
+  for (TextureSlot& s : g_textures) FreeSlotObjects(s);
+  ReleaseDeviceFonts();
+}
+
+void RecoverDevice() {
+  ReleaseDeviceTextures();
+  for (int i = 0; i < kTextureSlotCount; ++i) ReloadTexture(i);
+  RecoverFonts();
+}
+
+void UploadPendingTextures() {
+  if (!OnDrawThread()) return;
+  for (TextureSlot& s : g_textures)
+    if (s.pixels && !s.texture) SlotTexture(s);
+}
+
+int TextureCursor() { return g_cursor; }
+
+bool IsValidTexture(TextureHandle handle) { return FindTextureSlot(handle) != nullptr; }
+
+}  // namespace graphics

@@ -1,0 +1,33 @@
+// Inside the graphics layer: the texture table's slots and the helpers the drawing code uses.
+#pragma once
+#include "graphics/texture.h"
+
+struct SDL_Surface;
+struct SDL_Texture;
+
+namespace graphics {
+
+struct TextureSlot {
+  SDL_Texture* texture;   // the image on the renderer; made on the drawing thread
+  SDL_Texture* inverted;  // 255 - colour, for darken draws; made on first use
+  SDL_Surface* pixels;    // decoded on the loader thread, waiting to become `texture`
+  bool uploadFailed;      // the renderer refused the image; draws give -1
+  bool invertFailed;
+  int width;              // the image file's own size
+  int height;
+  char path[kTexturePathSize];  // kept to re-create the texture after a device reset
+};
+
+extern TextureSlot g_textures[kTextureSlotCount];
+
+// The slot of a valid handle, or nullptr.
+TextureSlot* FindTextureSlot(TextureHandle handle);
+// The slot's renderer texture, created now if its pixels are waiting; nullptr if there is
+// none (not on the drawing thread, or the renderer refused it).
+SDL_Texture* SlotTexture(TextureSlot& slot);
+// A PNG decoded to ARGB8888, after its header passed the size checks; nullptr otherwise.
+SDL_Surface* DecodePngFile(const char* path, int* width, int* height);
+SDL_Texture* CreateTextureFromPixels(SDL_Surface* pixels);
+bool GraphicsOnDrawThread();
+
+}  // namespace graphics
