@@ -13,6 +13,7 @@ namespace library {
 namespace {
 
 constexpr size_t kReadBlock = kReaderBlockBytes;
+constexpr long long kIntMax = 2147483647LL;
 constexpr uint32_t kNoHexDigit = static_cast<uint32_t>(-1);
 
 // Opens a regular file for reading without ever blocking (a FIFO named like a chart must
@@ -41,8 +42,10 @@ long long LeadingInteger(std::string_view text) {
   }
   long long value = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value < 1000000000000LL) value = value * 10 + (text[i] - '0');
+    if (value <= kIntMax) value = value * 10 + (text[i] - '0');
   }
+  // Out of the int range the conversion saturates, as the C library's does.
+  if (value > kIntMax) value = negative ? kIntMax + 1 : kIntMax;
   return negative ? -value : value;
 }
 
@@ -241,7 +244,9 @@ void ReadGenreIni(TextLineReader& reader, char name[kGenreNameBytes], uint32_t* 
       // After "GenreName" and the equals sign that follows it.
       CopyTextField(name, kGenreNameBytes, LineValueFrom(line, 10));
     }
-    if (line.find("GenreColor") != std::string_view::npos && line.size() > 11) {
+    // The line break is no part of the value: "GenreColor=" alone leaves the colour as it is.
+    if (line.find("GenreColor") != std::string_view::npos &&
+        line.find_first_of("\r\n") > 11 && line.size() > 11) {
       size_t at = line[11] == '#' ? 12 : 11;
       uint32_t value = 0;
       for (size_t k = 0; k < 6; ++k) {
