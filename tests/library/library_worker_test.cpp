@@ -1,0 +1,144 @@
+#include "library/library_worker.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "library/song_list.h"
+#include "library_test_util.h"
+#include "platform/time.h"
+#include "shell/state.h"
+
+namespace {
+
+using library::LevelsStatus;
+using library::LibraryRequest;
+using library::ListReady;
+using library_test::TempSongFolder;
+
+void MakeLibrary() {
+  TempSongFolder::File("Lib/Pop/genre.ini", "GenreName=Pop\n");
+  TempSongFolder::File("Lib/Pop/p.tja", "COURSE:Easy\nLEVEL:3\n#START\n");
+  TempSongFolder::File("Lib/a.tja", "COURSE:Hard\nLEVEL:7\n#START\nCOURSE:Oni\n#START\n");
+  TempSongFolder::File("Lib/b.tja", "LEVEL:5\n#START\n");
+}
+
+void EnterFolder(const char* folder, int depth, int previousDepth) {
+  library::CopyTextField(library::BrowseState.currentFolder, library::kPathBytes, folder);
+  library::BrowseState.depth = static_cast<uint8_t>(depth);
+  library::BrowseState.previousDepth = previousDepth;
+  ListReady.store(0, std::memory_order_release);
+  LevelsStatus.store(library::kLevelsPending, std::memory_order_release);
+  LibraryRequest.store(library::kRequestFullScan, std::memory_order_release);
+}
+
+std::array<int, 5> Levels() {
+  std::array<int, 5> out{};
+  for (int i = 0; i < 5; ++i) out[i] = library::CourseLevels[i].load();
+  return out;
+}
+
+int IndexOf(const std::string& path) {
+  for (int i = 0; i < library::SongList.itemCount; ++i)
+    if (path == library::SongList.items[i].path) return i;
+  return -1;
+}
+
+class LibraryRequests : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    library::ResetSongList();
+    library::ResetLibraryWorker();
+    MakeLibrary();
+  }
+  TempSongFolder tmp_;
+};
+
+TEST_F(LibraryRequests, FullScanOnEntryReadsLevelsOfItemOne) {
+  EnterFolder("Lib", 0, -1);
+  EXPECT_EQ(library::RunLibraryRequest(), library::kRequestFullScan);
+  EXPECT_EQ(ListReady.load(), 1);
+  EXPECT_EQ(LibraryRequest.load(), 0);
+  ASSERT_EQ(library::SongList.itemCount, 4);
+  // Item 1 is the Pop folder: a folder can't be opened as a chart.
+  EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);
+  EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 0, 0, 0}));
+}
+
+TEST_F(LibraryRequests, LevelsOnlyReadsTheItemUnderTheCursor) {
+  EnterFolder("Lib", 0, -1);
+  library::RunLibraryRequest();
+  library::CursorAtDepth(0) = IndexOf("Lib/a.tja");
+  LevelsStatus.store(0);
+  LibraryRequest.store(library::kRequestLevelsOnly, std::memory_order_release);
+  EXPECT_EQ(library::RunLibraryRequest(), library::kRequestLevelsOnly);
+  EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);
+  EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 7, 7, 0}));
+  // A cursor past the list reads nothing and says so.
+  library::CursorAtDepth(0) = 99;
+  LibraryRequest.store(library::kRequestLevelsOnly);
+  library::RunLibraryRequest();
+  EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);
+  // No request: nothing happens.
+  EXPECT_EQ(library::RunLibraryRequest(), 0);
+}
+
+TEST_F(LibraryRequests, ComingUpALevelUsesTheRememberedCursor) {
+  EnterFolder("Lib/Pop", 1, 0);
+  library::RunLibraryRequest();
+  ASSERT_EQ(library::SongList.itemCount, 2);
+  EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);  // p.tja at index 1
+  EXPECT_EQ(Levels(), (std::array<int, 5>{3, 0, 0, 0, 0}));
+
+  // Back at the root with the cursor that the root had on b.tja.
+  library::CursorAtDepth(0) = 3;
+  EnterFolder("Lib", 0, 1);
+  library::RunLibraryRequest();
+  ASSERT_EQ(std::string(library::SongList.items[3].path).substr(0, 4), "Lib/");
+  uint8_t expected[5];
+  library::ReadCourseLevels(library::SongList.items[3].path, expected);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(library::CourseLevels[i].load(), expected[i]);
+  EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);
+}
+
+// Waits for the worker's answer. Not a timing assertion: the bound only keeps a broken worker
+// from hanging the suite.
+bool WaitForRequestDone() {
+  for (int i = 0; i < 60000; ++i) {
+    if (LibraryRequest.load(std::memory_order_acquire) == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return false;
+}
+
+TEST_F(LibraryRequests, LibraryWorkerThreadAnswersAndEndsWithTheScene) {
+  platform::TimeUseRealClock();
+  shell::SceneId.store(shell::kSceneSongSelect, std::memory_order_release);
+  shell::LoadKind.store(4, std::memory_order_release);
+  library::StartLibraryWorker();
+  EnterFolder("Lib", 0, -1);
+  ASSERT_TRUE(WaitForRequestDone());
+  EXPECT_EQ(ListReady.load(std::memory_order_acquire), 1);
+  EXPECT_EQ(library::SongList.itemCount, 4);
+
+  library::CursorAtDepth(0) = IndexOf("Lib/b.tja");
+  LevelsStatus.store(0, std::memory_order_release);
+  LibraryRequest.store(library::kRequestLevelsOnly, std::memory_order_release);
+  ASSERT_TRUE(WaitForRequestDone());
+  EXPECT_EQ(LevelsStatus.load(std::memory_order_acquire), library::kLevelsRead);
+  EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 0, 5, 0}));
+
+  // Starting again replaces the worker rather than adding a second one.
+  library::StartLibraryWorker();
+  EXPECT_TRUE(library::LibraryWorkerRunning());
+
+  // The scene moves on: the worker ends by itself.
+  shell::SceneId.store(shell::kScenePlay, std::memory_order_release);
+  for (int i = 0; i < 60000 && library::LibraryWorkerRunning(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_FALSE(library::LibraryWorkerRunning());
+  library::StopLibraryWorker();
+  shell::ResetShellState();
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+// kodoban-library [FOLDER]: lists a song folder the way the song select does, so that players
+// can check their song folders: one JSON object per line with the kind, path, title, genre,
+// colour, course levels, clear marks and best scores of every item. Without FOLDER it lists
+// the ScoreRoot of ./Config.ini (or "."). Records are read from ./Files/Save, so run it from the
+// game's folder.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "library/song_list.h"
+#include "platform/ini.h"
+#include "platform/text_encoding.h"
+
+namespace {
+
+constexpr const char* kConfigPath = "./Config.ini";
+constexpr const char* kConfigSection = "\x90\xdd\x92\xe8";  // "設定" in Shift-JIS
+constexpr const char* kCourseNames[library::kCourseCount] = {"easy", "normal", "hard", "oni", "edit"};
+
+std::string JsonText(std::string_view bytes) {
+  std::string utf8 = platform::ToUtf8(bytes);
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char esc[8];
+          std::snprintf(esc, sizeof esc, "\\u%04x", c);
+          out += esc;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+void PrintItem(int index, const library::SongListItem& item, int backIndex) {
+  const char* kind = item.kind == library::kSongEntryItem ? "song" : (index == backIndex ? "back" : "genre");
+  std::string line = "{\"index\":" + std::to_string(index) + ",\"kind\":\"" + kind + "\"";
+  line += ",\"path\":" + JsonText(item.path);
+  line += ",\"title\":" + JsonText(item.title);
+  line += ",\"genre\":" + JsonText(item.genreName);
+  char colour[16];
+  std::snprintf(colour, sizeof colour, "#%08X", item.colour);
+  line += std::string(",\"colour\":\"") + colour + "\"";
+  if (item.kind == library::kSongEntryItem) {
+    uint8_t levels[library::kCourseCount];
+    int readable = library::ReadCourseLevels(item.path, levels);
+    line += std::string(",\"readable\":") + (readable == 0 ? "true" : "false");
+    line += ",\"levels\":{";
+    for (int c = 0; c < library::kCourseCount; ++c)
+      line += std::string(c ? "," : "") + "\"" + kCourseNames[c] + "\":" + std::to_string(levels[c]);
+    line += "},\"clear\":{";
+    for (int c = 0; c < library::kCourseCount; ++c)
+      line += std::string(c ? "," : "") + "\"" + kCourseNames[c] + "\":" + std::to_string(item.clearStatus[c]);
+    line += "},\"best\":{";
+    for (int c = 0; c < library::kCourseCount; ++c)
+      line += std::string(c ? "," : "") + "\"" + kCourseNames[c] + "\":" + std::to_string(item.bestScore[c]);
+    line += "}";
+  }
+  line += "}\n";
+  std::fputs(line.c_str(), stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 2 || (argc == 2 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0))) {
+    std::fprintf(stderr,
+                 "usage: kodoban-library [FOLDER]\n"
+                 "Lists FOLDER (default: ScoreRoot of ./Config.ini, else \".\") as the song select\n"
+                 "does: one JSON object per line. Records come from ./Files/Save.\n");
+    return argc > 2 ? 2 : 0;
+  }
+  char folder[library::kPathBytes];
+  int depth = 0;
+  if (argc == 2) {
+    if (std::strlen(argv[1]) >= sizeof folder) {
+      std::fprintf(stderr, "kodoban-library: folder path too long (at most %d bytes)\n",
+                   library::kPathBytes - 1);
+      return 1;
+    }
+    library::CopyTextField(folder, sizeof folder, argv[1]);
+    // A folder with a genre.ini is shown as the game shows it once entered: with its genre.
+    char ini[library::kPathBytes];
+    if (library::FindFileInFolder(folder, library::kGenreIniName, ini)) depth = 1;
+  } else {
+    platform::IniReadString(kConfigSection, "ScoreRoot", ".", folder, sizeof folder, kConfigPath);
+  }
+  struct stat st;
+  if (stat(folder, &st) != 0 || !S_ISDIR(st.st_mode)) {
+    std::fprintf(stderr, "kodoban-library: %s: not a folder\n", folder);
+    return 1;
+  }
+  library::ResetSongList();
+  library::CopyTextField(library::BrowseState.currentFolder, library::kPathBytes, folder);
+  library::BrowseState.depth = static_cast<uint8_t>(depth);
+  library::ScanCurrentFolder();
+  const int backIndex = library::SongList.itemCount > 0 && library::SongList.folderCount > 0 ? 0 : -1;
+  for (int i = 0; i < library::SongList.itemCount; ++i) PrintItem(i, library::SongList.items[i], backIndex);
+  return 0;
+}
