@@ -54,15 +54,15 @@ void MixerReleaseBuffer(int id);
 // Status bits, as a buffer status reads them.
 constexpr int kMixerPlaying = 1;
 constexpr int kMixerLooping = 4;
-int MixerPlay(int id, bool looping);   // 0, or -1
+// Plays from the current position; *startFrame (optional) receives the stream frame at
+// which the play takes effect. 0, or -1.
+int MixerPlay(int id, bool looping, int64_t* startFrame = nullptr);
 int MixerStop(int id);                 // keeps the position; 0, or -1
 int MixerSetPosition(int id, int64_t frame);  // 0, or -1
 int64_t MixerGetPosition(int id);      // frame, or -1
 int MixerGetStatus(int id);            // status bits, or -1
 // Length of the buffer in frames, or -1.
 int64_t MixerBufferFrames(int id);
-// Stream frame at which a sound started now would begin (-1 for none), used by traces.
-int64_t MixerLastStartFrame(int id);
 
 // The audio callback body: renders `frames` stereo frames into out, treating the moment
 // of the call as the moment the device asks for them. Tests drive the mixer with this

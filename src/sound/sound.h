@@ -20,16 +20,16 @@ constexpr int kNoSound = -1;
 // One entry of the sound table. length is the size of the PCM data in bytes in the
 // file's own format (for Ogg Vorbis: 16-bit, the decoded length).
 struct SoundSlot {
-    int32_t sampleRate;
-    int32_t channels;
-    int32_t bitsPerSample;
-    int32_t length;
-    int mixerBuffer;  // the mixer buffer holding the converted PCM, -1 when empty
+    int32_t sampleRate = 0;
+    int32_t channels = 0;
+    int32_t bitsPerSample = 0;
+    int32_t length = 0;
+    int mixerBuffer = -1;  // the mixer buffer playing this slot, -1 when empty
 };
 
 // Decodes the file into the slot at the cursor. Returns the handle, or -1.
 int LoadSound(const char* path);
-// The same from bytes already in memory (the fuzzer, tools). name is only for messages.
+// The same from bytes already in memory (the fuzzer, tools).
 int LoadSoundFromMemory(const void* data, size_t size);
 // Loads `copies` independent sounds of one file, decoding it once; the copies share one
 // PCM buffer but each has its own play position. handles[i] receives each handle (or

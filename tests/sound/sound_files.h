@@ -1,0 +1,166 @@
+// Builders for the sound files the tests load: RIFF WAVE files chunk by chunk, and Ogg
+// Vorbis files encoded with libvorbisenc from samples we make ourselves.
+#pragma once
+#include <gtest/gtest.h>
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace soundtest {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void PutU16(Bytes& b, uint32_t v) {
+    b.push_back(v & 0xff);
+    b.push_back((v >> 8) & 0xff);
+}
+inline void PutU32(Bytes& b, uint32_t v) {
+    PutU16(b, v & 0xffff);
+    PutU16(b, v >> 16);
+}
+inline void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+
+// One chunk: id, size field (the real size unless given), contents, pad byte when odd.
+inline void PutChunk(Bytes& b, const char* id, const Bytes& body, int64_t sizeField = -1, bool pad = true) {
+    PutId(b, id);
+    PutU32(b, sizeField >= 0 ? static_cast<uint32_t>(sizeField) : static_cast<uint32_t>(body.size()));
+    b.insert(b.end(), body.begin(), body.end());
+    if (pad && (body.size() & 1)) b.push_back(0);
+}
+
+inline Bytes FormatBody(int tag, int channels, int rate, int bits, int extraBytes = 0) {
+    Bytes f;
+    PutU16(f, tag);
+    PutU16(f, channels);
+    PutU32(f, rate);
+    int align = channels * bits / 8;
+    PutU32(f, align * rate);
+    PutU16(f, align);
+    PutU16(f, bits);
+    if (extraBytes >= 2) {
+        PutU16(f, extraBytes - 2);
+        for (int i = 2; i < extraBytes; ++i) f.push_back(0xAB);
+    }
+    return f;
+}
+
+// 16-bit samples as little-endian bytes.
+inline Bytes Pcm16(const std::vector<int16_t>& s) {
+    Bytes b;
+    for (int16_t v : s) PutU16(b, static_cast<uint16_t>(v));
+    return b;
+}
+
+// RIFF "WAVE" around the given chunks (already encoded).
+inline Bytes Riff(const Bytes& chunks, const char* form = "WAVE") {
+    Bytes b;
+    PutId(b, "RIFF");
+    PutU32(b, static_cast<uint32_t>(chunks.size() + 4));
+    PutId(b, form);
+    b.insert(b.end(), chunks.begin(), chunks.end());
+    return b;
+}
+
+// A plain PCM WAVE file.
+inline Bytes MakeWave(int channels, int rate, int bits, const Bytes& data) {
+    Bytes chunks;
+    PutChunk(chunks, "fmt ", FormatBody(1, channels, rate, bits));
+    PutChunk(chunks, "data", data);
+    return Riff(chunks);
+}
+
+// A 44 100 Hz stereo 16-bit WAVE of `frames` frames, every sample = value.
+inline Bytes MakeConstantWave(int frames, int16_t value, int channels = 2, int rate = 44100) {
+    return MakeWave(channels, rate, 16, Pcm16(std::vector<int16_t>(static_cast<size_t>(frames) * channels, value)));
+}
+
+// Encodes interleaved float samples (-1 .. 1) as Ogg Vorbis at the given quality.
+inline Bytes EncodeOgg(const std::vector<float>& interleaved, int channels, int rate, float quality = 0.4f) {
+    Bytes out;
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) {
+        vorbis_info_clear(&vi);
+        return out;
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 1234);
+    ogg_packet header, comm, code;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comm, &code);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comm);
+    ogg_stream_packetin(&os, &code);
+    ogg_page og;
+    auto putPage = [&](const ogg_page& p) {
+        out.insert(out.end(), p.header, p.header + p.header_len);
+        out.insert(out.end(), p.body, p.body + p.body_len);
+    };
+    while (ogg_stream_flush(&os, &og)) putPage(og);
+    const size_t frames = interleaved.size() / channels;
+    const size_t chunk = 1024;
+    for (size_t at = 0;; at += chunk) {
+        size_t n = at < frames ? std::min(chunk, frames - at) : 0;
+        if (n) {
+            float** buf = vorbis_analysis_buffer(&vd, static_cast<int>(n));
+            for (size_t i = 0; i < n; ++i)
+                for (int c = 0; c < channels; ++c) buf[c][i] = interleaved[(at + i) * channels + c];
+        }
+        vorbis_analysis_wrote(&vd, static_cast<int>(n));
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet op;
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og)) putPage(og);
+            }
+        }
+        if (!n) break;
+    }
+    while (ogg_stream_flush(&os, &og)) putPage(og);
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+
+// A sine tone of `frames` frames.
+inline std::vector<float> Tone(size_t frames, int channels, int rate, double hz = 440.0, float amp = 0.5f) {
+    std::vector<float> s(frames * channels);
+    for (size_t i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            s[i * channels + c] = amp * static_cast<float>(std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate));
+    return s;
+}
+
+// Offsets of the Ogg pages in a file ("OggS" capture patterns).
+inline std::vector<size_t> OggPages(const Bytes& b) {
+    std::vector<size_t> at;
+    for (size_t i = 0; i + 4 <= b.size(); ++i)
+        if (std::memcmp(&b[i], "OggS", 4) == 0) at.push_back(i);
+    return at;
+}
+
+inline std::string WriteTemp(const std::string& name, const Bytes& b) {
+    std::string dir = ::testing::TempDir();
+    std::string path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + name;
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    return path;
+}
+
+}  // namespace soundtest
