@@ -1,2 +1,4 @@
 // The program Kodoban. It takes no arguments.
-int main() { return 0; }
+#include "shell/app/app.h"
+
+int main() { return app::RunGame(); }

@@ -1,0 +1,172 @@
+#include "platform/events.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "platform/keystate.h"
+#include "platform/time.h"
+#include "platform/video.h"
+
+namespace platform {
+
+namespace {
+// One frame never brings this many events; when it does, the newest are dropped (key state
+// is updated regardless, and a quit is kept in its own flag).
+constexpr int kEventQueueSize = 1024;
+
+WindowEvent g_queue[kEventQueueSize];
+int g_head = 0;
+int g_count = 0;
+std::atomic<bool> g_quit{false};
+bool g_dropStarted = false;  // the next dropped file is the first of its drop
+
+void Push(const WindowEvent& e) {
+  if (g_count >= kEventQueueSize) return;
+  g_queue[(g_head + g_count) % kEventQueueSize] = e;
+  ++g_count;
+}
+
+WindowEvent Make(EventKind kind) {
+  WindowEvent e;
+  std::memset(&e, 0, sizeof e);
+  e.kind = kind;
+  return e;
+}
+
+void Translate(const SDL_Event& ev) {
+  switch (ev.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      bool down = ev.type == SDL_KEYDOWN;
+      int dik = ScanCodeFromSdl(ev.key.keysym.scancode);
+      if (dik) KeyStateSet(dik, down, EventSeenMs());
+      WindowEvent e = Make(down ? EventKind::kKeyDown : EventKind::kKeyUp);
+      e.virtualKey = VirtualKeyFromSdl(ev.key.keysym.scancode);
+      e.repeat = ev.key.repeat != 0;
+      if (e.virtualKey) Push(e);
+      break;
+    }
+    case SDL_QUIT:
+      g_quit.store(true, std::memory_order_release);
+      Push(Make(EventKind::kQuit));
+      break;
+    case SDL_WINDOWEVENT:
+      switch (ev.window.event) {
+        case SDL_WINDOWEVENT_MOVED: {
+          WindowEvent e = Make(EventKind::kWindowMoved);
+          e.x = ev.window.data1;
+          e.y = ev.window.data2;
+          Push(e);
+          break;
+        }
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          KeyStateSetFocus(true);
+          Push(Make(EventKind::kFocusGained));
+          break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          KeyStateSetFocus(false);
+          Push(Make(EventKind::kFocusLost));
+          break;
+        case SDL_WINDOWEVENT_CLOSE:
+          g_quit.store(true, std::memory_order_release);
+          Push(Make(EventKind::kQuit));
+          break;
+        default:
+          break;
+      }
+      break;
+    case SDL_DROPBEGIN:
+      g_dropStarted = true;
+      break;
+    case SDL_DROPFILE:
+      if (ev.drop.file) {
+        if (g_dropStarted) {
+          WindowEvent e = Make(EventKind::kDropFile);
+          std::strncpy(e.path, ev.drop.file, kDropPathSize - 1);
+          e.path[kDropPathSize - 1] = '\0';
+          Push(e);
+        }
+        g_dropStarted = false;
+        SDL_free(ev.drop.file);
+      }
+      break;
+    case SDL_DROPTEXT:
+      if (ev.drop.file) SDL_free(ev.drop.file);
+      break;
+    case SDL_DROPCOMPLETE:
+      g_dropStarted = false;
+      break;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+      VideoNoteDeviceReset(ev.type == SDL_RENDER_DEVICE_RESET);
+      Push(Make(EventKind::kRenderReset));
+      break;
+    default:
+      break;
+  }
+}
+
+void DrainSdl(int* n) {
+  SDL_Event ev;
+  while (SDL_PollEvent(&ev)) {
+    Translate(ev);
+    ++*n;
+  }
+}
+}  // namespace
+
+double EventSeenMs() { return TimeMonotonicMs(); }
+
+int PumpEvents() {
+  int n = 0;
+  if (SDL_WasInit(SDL_INIT_EVENTS)) DrainSdl(&n);
+  return n;
+}
+
+void WaitEventsMs(int ms) {
+  if (ms <= 0) {
+    PumpEvents();
+    return;
+  }
+  if (TimeIsVirtual() || !SDL_WasInit(SDL_INIT_EVENTS)) {
+    TimeSleepMs(ms);
+    PumpEvents();
+    return;
+  }
+  // Wakes as soon as the display connection has input, so a key is seen well within the ms.
+  SDL_Event ev;
+  int n = 0;
+  if (SDL_WaitEventTimeout(&ev, ms)) {
+    Translate(ev);
+    ++n;
+  }
+  DrainSdl(&n);
+}
+
+bool PopEvent(WindowEvent* out) {
+  if (g_count == 0 || !out) return false;
+  *out = g_queue[g_head];
+  g_head = (g_head + 1) % kEventQueueSize;
+  --g_count;
+  return true;
+}
+
+bool QuitRequested() { return g_quit.load(std::memory_order_acquire); }
+
+void RequestQuit() { g_quit.store(true, std::memory_order_release); }
+
+void PushEventForTest(const WindowEvent& e) {
+  if (e.kind == EventKind::kQuit) g_quit.store(true, std::memory_order_release);
+  Push(e);
+}
+
+void ResetEvents() {
+  g_head = 0;
+  g_count = 0;
+  g_quit.store(false, std::memory_order_release);
+  g_dropStarted = false;
+}
+
+}  // namespace platform

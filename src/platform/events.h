@@ -1,0 +1,49 @@
+// The event pump. SDL delivers input only where the main thread pumps, so the pump is cheap
+// and is called at least once per millisecond while the main thread waits: each key press or
+// release updates the atomic key state at once (with the moment it was seen), and every event
+// the game's window procedure handles is queued for the shell's once-a-frame dispatch.
+#pragma once
+
+namespace platform {
+
+enum class EventKind {
+  kKeyDown,      // virtualKey (repeat set for auto-repeat)
+  kKeyUp,        // virtualKey
+  kDropFile,     // path: the first file of a drop
+  kWindowMoved,  // x, y
+  kFocusGained,
+  kFocusLost,
+  kRenderReset,  // the render targets or the whole device were lost
+  kQuit,
+};
+
+constexpr int kDropPathSize = 260;
+
+struct WindowEvent {
+  EventKind kind;
+  int virtualKey;
+  bool repeat;
+  int x, y;
+  char path[kDropPathSize];
+};
+
+// Reads everything SDL has pending into the key state and the event queue. Returns the
+// number of events read.
+int PumpEvents();
+// Waits up to ms milliseconds, waking at once when input arrives, and pumps. On a virtual
+// clock (tests) this is a plain sleep of the clock plus a pump.
+void WaitEventsMs(int ms);
+// Takes the oldest queued event; false when the queue is empty.
+bool PopEvent(WindowEvent* out);
+// A quit request (window closed, SIGTERM) stays set until reset, even when the queue was full.
+bool QuitRequested();
+void RequestQuit();
+
+// Tests: push an event as if the pump had read it.
+void PushEventForTest(const WindowEvent& e);
+void ResetEvents();
+
+// The key state time source: CLOCK_MONOTONIC milliseconds when the pump saw the event.
+double EventSeenMs();
+
+}  // namespace platform

@@ -1,0 +1,220 @@
+#include "shell/app/app.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "graphics/graphics.h"
+#include "library/save_data.h"
+#include "platform/events.h"
+#include "platform/keystate.h"
+#include "platform/message_box.h"
+#include "platform/process.h"
+#include "platform/time.h"
+#include "platform/trace.h"
+#include "platform/video.h"
+#include "shell/config.h"
+#include "shell/frame_limiter.h"
+#include "shell/frame_update.h"
+#include "shell/keyboard.h"
+#include "shell/scene_change.h"
+#include "shell/state.h"
+#include "sound/sound.h"
+#include "theme/layout.h"
+#include "theme/resource_loader.h"
+
+namespace app {
+
+namespace {
+constexpr const char* kWindowTitle = "Kodoban";
+constexpr const char* kMsgWindowFailed = "ウィンドウの生成に失敗しました";
+constexpr const char* kMsgDeviceFailed = "DirectXの初期化に失敗しました";
+
+bool g_tornDown = false;
+// The drum keys seen while no worker polls them (song select): traced for the input benchmark.
+std::atomic<int32_t> g_traceProbeKeys[256];
+
+void PresentAgain() {
+  if (platform::VideoRenderer() && !platform::VideoDeviceResetPending()) platform::VideoPresent();
+}
+
+void StorePlayTime(int32_t seconds) { library::StorePlayTime(seconds); }
+
+[[noreturn]] void ExitNoMessage() {
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
+[[noreturn]] void FailStartUp(const char* message) {
+  platform::ShowMessageBox(message);
+  platform::VideoShutdown();
+  ExitNoMessage();
+}
+
+void ProbeKeysForTrace() {
+  // With KODOBAN_TRACE set, presses are traced even where no worker thread polls the keyboard,
+  // so the input benchmark can measure the pump on the song select.
+  int scene = shell::SceneId.load(std::memory_order_acquire);
+  if (scene == shell::kScenePlay || scene == shell::kSceneResult) return;
+  if (platform::TraceEnabled()) shell::PollKeyboard(g_traceProbeKeys);
+}
+
+void RunStartupLoad() {
+  if (shell::SceneFrame != 1) return;
+  FillLoadingScreen();
+  shell::RunLoadJob(shell::kSceneSongSelect);
+  shell::SceneId.store(shell::kSceneSongSelect, std::memory_order_release);
+}
+
+void DispatchScene() {
+  switch (shell::SceneId.load(std::memory_order_acquire)) {
+    case shell::kSceneBoot:
+      shell::SceneId.store(shell::kSceneStartupLoad, std::memory_order_release);
+      break;
+    case shell::kSceneStartupLoad:
+      RunStartupLoad();
+      break;
+    case shell::kSceneSongSelect:
+      SongSelectPlaceholderFrame();
+      break;
+    default:
+      break;
+  }
+}
+}  // namespace
+
+void FillLoadingScreen() {
+  SDL_Renderer* r = platform::VideoRenderer();
+  if (!r) return;
+  uint32_t colour = theme::SongSelectLayout.load_bg_color;
+  if (colour == 0) colour = shell::kDefaultLoadingColour;
+  SDL_SetRenderTarget(r, platform::VideoTarget());
+  SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+  SDL_SetRenderDrawColor(r, (colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF, 0xFF);
+  SDL_Rect all{0, 0, platform::kScreenWidth, platform::kScreenHeight};
+  SDL_RenderFillRect(r, &all);
+}
+
+void SongSelectPlaceholderFrame() { FillLoadingScreen(); }
+
+int RecoverDevice() {
+  shell::DeviceLost.store(true, std::memory_order_release);
+  graphics::ReleaseDeviceTextures();
+  if (platform::VideoRecreateTarget() != 0) {
+    platform::RequestQuit();
+    return -1;
+  }
+  graphics::RecoverDevice();
+  shell::DeviceLost.store(false, std::memory_order_release);
+  return 0;
+}
+
+void EndFrame() {
+  if (!shell::ResourcesReady.load(std::memory_order_acquire)) return;
+  if (platform::VideoPresent() != 0) {
+    RecoverDevice();
+    return;
+  }
+  platform::TraceWrite("frame", nullptr);
+}
+
+int StartUp() {
+  // 1-2: title, keys, time source, drop path.
+  shell::ResetShellState();
+  shell::ResetKeyboard();
+  platform::KeyStateReset();
+  platform::ResetEvents();
+  shell::ResetFrameUpdate();
+  shell::DroppedFilePath[0] = '\0';
+
+  // 3: one instance only, the window, the program's folder.
+  std::string folder = platform::ProgramFolder();
+  if (folder.empty()) FailStartUp(kMsgWindowFailed);
+  if (platform::AcquireInstanceLock(folder) == platform::InstanceLock::kHeldByAnother) ExitNoMessage();
+  if (platform::VideoCreateWindow(kWindowTitle, platform::kScreenWidth, platform::kScreenHeight) != 0)
+    FailStartUp(kMsgWindowFailed);
+  platform::VideoGetWindowPosition(&shell::WindowLeft, &shell::WindowTop);
+  if (platform::EnterFolder(folder) != 0) FailStartUp(kMsgWindowFailed);
+
+  // 4: empty sound, texture and font tables.
+  sound::SoundReset();
+  graphics::ResetTextureTable();
+  graphics::ResetFontTable();
+
+  // 5: the renderer and its 640 x 480 target.
+  if (platform::VideoCreateRenderer() != 0) FailStartUp(kMsgDeviceFailed);
+  graphics::GraphicsInit(platform::VideoRenderer());
+
+  // 6-7: sound output is opened by the sound layer on first use; the keyboard and mouse are
+  // the key state fed by the event pump.
+  platform::KeyStateSetFocus(true);
+
+  // 8: run state, global save data, configuration.
+  library::LoadGlobalData();
+  shell::SceneId.store(shell::kSceneBoot, std::memory_order_release);
+  shell::PreviousScene = shell::kSceneBoot;
+  shell::SceneFrame = 0;
+  shell::AutoPlay = false;
+  library::GlobalStats.launchCount = library::AddToCounter(library::GlobalStats.launchCount, 1);
+  shell::ScrollSpeed = 1;
+  shell::PlayerCount = 1;
+  double now = platform::TimeNowMs();
+  shell::ClockBase = now - static_cast<double>(library::GlobalStats.playTime) * 1000.0;
+  shell::AppClock = now - shell::ClockBase;
+  shell::ReadConfiguration("./Config.ini");
+  shell::SetClientSize(shell::WindowSize, shell::WindowHeightForWidth(shell::WindowSize));
+
+  // 9: 120 frames per second.
+  shell::FrameLimiterSetTarget(shell::kTargetFps);
+
+  shell::Hooks.storePlayTime = StorePlayTime;
+  shell::Hooks.presentAgain = PresentAgain;
+  shell::LoaderHooks.fillLoadingScreen = FillLoadingScreen;
+  shell::LoaderHooks.endFrame = EndFrame;
+  shell::LoaderHooks.startLoader = theme::StartResourceLoader;
+  shell::LoaderHooks.exitProgram = ExitProgram;
+  return 0;
+}
+
+void RunMainLoop() {
+  for (;;) {
+    shell::PerFrameUpdate();
+    ProbeKeysForTrace();
+    bool ready = shell::ResourcesReady.load(std::memory_order_acquire) != 0;
+    if (ready && platform::VideoRenderer()) platform::VideoBeginFrame();
+    DispatchScene();
+    EndFrame();
+    shell::PaceFrame();
+    if (shell::MessagePump()) break;
+  }
+}
+
+void Teardown() {
+  if (g_tornDown) return;
+  g_tornDown = true;
+  shell::SceneId.store(shell::kSceneExiting, std::memory_order_release);
+  library::SaveGlobalData();
+  sound::ReleaseAllSounds();
+  graphics::GraphicsShutdown();
+  graphics::ReleaseAllFonts();
+  platform::VideoShutdown();
+  platform::ReleaseInstanceLock();
+}
+
+void ExitProgram() {
+  Teardown();
+  ExitNoMessage();
+}
+
+int RunGame() {
+  if (StartUp() != 0) return 0;
+  RunMainLoop();
+  Teardown();
+  // Worker threads are not waited for: end the process without running static destructors
+  // under their feet.
+  ExitNoMessage();
+}
+
+}  // namespace app

@@ -1,0 +1,28 @@
+// The program: start-up in its order, the main loop, the scenes' dispatch, device recovery and
+// the teardown.
+#pragma once
+
+namespace app {
+
+// Runs the whole game; returns the process exit code (always 0).
+int RunGame();
+
+// Start-up steps; -1 when the program must end (any message has been shown).
+int StartUp();
+void RunMainLoop();
+// Teardown after the main loop: save GlobalStats, release everything in order.
+void Teardown();
+// Ends the process at once after saving and releasing (window closed during a load).
+[[noreturn]] void ExitProgram();
+
+// Ends the frame: presents when ResourcesReady is set, recovering a lost device.
+void EndFrame();
+// The device-lost path; -1 when the device can't be brought back (quit is then posted).
+int RecoverDevice();
+// Covers the 640 x 480 screen with the loading colour of the theme.
+void FillLoadingScreen();
+
+// TEMPORARY song select until the real scene lands: an empty screen in the loading colour.
+void SongSelectPlaceholderFrame();
+
+}  // namespace app
