@@ -253,9 +253,13 @@ int DrawSpriteStrip(TextureHandle handle, double x, double length, double y) {
   if (!Usable(length)) return 0;
   int width = int(length);
   if (width <= 0) return 0;
-  // Every texel sampled is the centre of the leftmost column, so even a filtering renderer
-  // never mixes in the column beside it.
-  const double u[4] = {0.5, 0.5, 0.5, 0.5};
+  if (GraphicsIsSoftware()) {
+    // The software renderer reads only inside the source rectangle: one column, stretched.
+    return CopyRect(t, SDL_Rect{0, 0, 1, s->height}, x, y, width, s->height);
+  }
+  // The quad samples only the left half of the leftmost column: with edge clamping even a
+  // filtering renderer then shows that column alone, never a blend with the one beside it.
+  const double u[4] = {0.0, 0.5, 0.5, 0.0};
   const double v[4] = {0, 0, double(s->height), double(s->height)};
   const double px[4] = {x, x + width, x + width, x};
   const double py[4] = {y, y, y + s->height, y + s->height};

@@ -25,6 +25,7 @@ SDL_Renderer* g_renderer = nullptr;
 std::thread::id g_drawThread;
 int g_maxTextureWidth = 0;  // 0: no limit reported
 int g_maxTextureHeight = 0;
+bool g_softwareRenderer = false;
 
 // A theme image is at most a few screens large; a header claiming more is broken or hostile,
 // and is refused before a single pixel is decoded.
@@ -138,17 +139,20 @@ TextureSlot* FindTextureSlot(TextureHandle handle) {
 
 SDL_Renderer* GraphicsRenderer() { return g_renderer; }
 bool GraphicsOnDrawThread() { return OnDrawThread(); }
+bool GraphicsIsSoftware() { return g_softwareRenderer; }
 
 void GraphicsInit(SDL_Renderer* renderer) {
   g_renderer = renderer;
   g_drawThread = std::this_thread::get_id();
   g_maxTextureWidth = 0;
   g_maxTextureHeight = 0;
+  g_softwareRenderer = false;
   if (renderer) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(renderer, &info) == 0) {
       g_maxTextureWidth = info.max_texture_width;
       g_maxTextureHeight = info.max_texture_height;
+      g_softwareRenderer = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
     }
   }
   IMG_Init(IMG_INIT_PNG);

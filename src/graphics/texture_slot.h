@@ -29,5 +29,7 @@ SDL_Texture* SlotTexture(TextureSlot& slot);
 SDL_Surface* DecodePngFile(const char* path, int* width, int* height);
 SDL_Texture* CreateTextureFromPixels(SDL_Surface* pixels);
 bool GraphicsOnDrawThread();
+// True when the renderer is SDL's software renderer.
+bool GraphicsIsSoftware();
 
 }  // namespace graphics

@@ -1,0 +1,125 @@
+// Shared set-up for the graphics tests: a 640 x 480 software renderer drawing into a surface
+// whose pixels the tests read back, and PNG files written on the fly.
+#pragma once
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "graphics/graphics.h"
+
+namespace gfxtest {
+
+inline std::string TestDir() {
+  static std::string dir = [] {
+    std::string d = testing::TempDir() + "kodoban_graphics_" + std::to_string(getpid());
+    std::string cmd = "mkdir -p '" + d + "'";
+    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot create " << d;
+    return d;
+  }();
+  return dir;
+}
+
+// Writes a PNG whose pixel (x, y) is pixel(x, y) in ARGB; returns its path.
+inline std::string WritePng(const std::string& name, int w, int h,
+                            const std::function<uint32_t(int, int)>& pixel) {
+  std::string path = TestDir() + "/" + name;
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch)[x] = pixel(x, y);
+  EXPECT_EQ(IMG_SavePNG(s, path.c_str()), 0) << IMG_GetError();
+  SDL_FreeSurface(s);
+  return path;
+}
+
+inline std::string WriteSolidPng(const std::string& name, int w, int h, uint32_t argb) {
+  return WritePng(name, w, h, [argb](int, int) { return argb; });
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+inline uint8_t R(uint32_t p) { return uint8_t(p >> 16); }
+inline uint8_t G(uint32_t p) { return uint8_t(p >> 8); }
+inline uint8_t B(uint32_t p) { return uint8_t(p); }
+
+class GraphicsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    graphics::ResetTextureTable();
+    graphics::ResetFontTable();
+    screen_ = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
+    ASSERT_NE(screen_, nullptr);
+    renderer_ = SDL_CreateSoftwareRenderer(screen_);
+    ASSERT_NE(renderer_, nullptr) << SDL_GetError();
+    graphics::GraphicsInit(renderer_);
+    Clear(0xFF000000);
+  }
+  void TearDown() override {
+    graphics::GraphicsShutdown();
+    graphics::ResetTextureTable();
+    graphics::ResetFontTable();
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (screen_) SDL_FreeSurface(screen_);
+  }
+  void Clear(uint32_t argb) {
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(renderer_, R(argb), G(argb), B(argb), uint8_t(argb >> 24));
+    SDL_RenderClear(renderer_);
+    SDL_RenderFlush(renderer_);
+  }
+  uint32_t Pixel(int x, int y) {
+    SDL_RenderFlush(renderer_);
+    return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(screen_->pixels) +
+                                       y * screen_->pitch)[x] | 0xFF000000u;
+  }
+  // Counts pixels differing from the background colour inside a rectangle.
+  int CountChanged(int x0, int y0, int x1, int y1, uint32_t background) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x)
+        if ((Pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) ++n;
+    return n;
+  }
+  // Bounding box of the pixels differing from the background; false if none.
+  bool ChangedBox(uint32_t background, int* x0, int* y0, int* x1, int* y1) {
+    SDL_RenderFlush(renderer_);
+    bool any = false;
+    *x0 = *y0 = 100000;
+    *x1 = *y1 = -1;
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x)
+        if ((Pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) {
+          any = true;
+          if (x < *x0) *x0 = x;
+          if (y < *y0) *y0 = y;
+          if (x > *x1) *x1 = x;
+          if (y > *y1) *y1 = y;
+        }
+    return any;
+  }
+
+  SDL_Surface* screen_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+};
+
+// Colour channels compared with a small tolerance for blending arithmetic.
+#define EXPECT_RGB_NEAR(pixel, r, g, b)                 \
+  do {                                                  \
+    uint32_t p_ = (pixel);                              \
+    EXPECT_NEAR(int(gfxtest::R(p_)), (r), 2) << "red";   \
+    EXPECT_NEAR(int(gfxtest::G(p_)), (g), 2) << "green"; \
+    EXPECT_NEAR(int(gfxtest::B(p_)), (b), 2) << "blue";  \
+  } while (0)
+
+}  // namespace gfxtest
