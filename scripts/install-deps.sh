@@ -12,6 +12,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick python3
+  libx11-dev libxtst-dev
 )
 
 missing=()
