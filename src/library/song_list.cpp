@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 #include "chart/song_identity.h"
 #include "library/record_file.h"
@@ -18,6 +20,7 @@ namespace {
 // Scratch lists of one walk: folder items and song items, each in enumeration order.
 SongListItem gFolders[kSongListCapacity];
 SongListItem gSongs[kSongListCapacity];
+constexpr int kParallelScanMinSongs = 32;
 int gFolderCount = 0;
 int gSongCount = 0;
 SongListItem gBackItem;
@@ -58,26 +61,29 @@ bool EndsInTjaAnyCase(const char* name) {
 
 void ClearItem(SongListItem* item) { std::memset(item, 0, sizeof *item); }
 
-// One song item: title, identity and record, from one read of the chart's first 64 KiB.
+// One song item found by the walk: kept with its path and genre; its title, identity and
+// record are read afterwards (ReadSongDetails), several songs at a time.
 void AddSongItem(const char* path, const char* genreName, uint32_t colour) {
-  static TextLineReader reader(kHeaderLineBytes);
   SongListItem* item = &gSongs[gSongCount];
   ClearItem(item);
   item->kind = kSongEntryItem;
   CopyTextField(item->path, sizeof item->path, path);
   CopyTextField(item->genreName, sizeof item->genreName, genreName);
   item->colour = colour;
+  ++gSongCount;
+}
 
+// Title, identity and record of one song, from one read of the chart's first 64 KiB.
+void ReadSongDetails(SongListItem* item, TextLineReader& reader) {
   char identity[kIdentityBytes];
   std::memset(identity, '0', 32);
   identity[32] = '\0';
-  if (reader.Open(path) == 0) {
+  if (reader.Open(item->path) == 0) {
     const uint8_t* head = nullptr;
     size_t n = reader.PeekHead(&head);
     if (n > 0) chart::BufferDigest(head, n, identity);
     ReadSongTitleFrom(reader, item->title);
   }
-
   char recordPath[kPathBytes];
   RecordFilePath(identity, recordPath);
   SongRecord record;
@@ -86,7 +92,30 @@ void AddSongItem(const char* path, const char* genreName, uint32_t colour) {
     item->clearStatus[c] = record.clearStatus[c];
     item->bestScore[c] = record.bestScore[c];
   }
-  ++gSongCount;
+}
+
+void ReadSongDetailsStrided(int first, int stride) {
+  TextLineReader reader(kHeaderLineBytes);
+  for (int i = first; i < gSongCount; i += stride) ReadSongDetails(&gSongs[i], reader);
+}
+
+// Hashing the charts is most of a scan's work: a long list is shared with a helper thread,
+// each taking every other song. Each song's slot is written by one thread only.
+void ReadAllSongDetails() {
+  std::thread helper;
+  if (gSongCount >= kParallelScanMinSongs) {
+    try {
+      helper = std::thread(ReadSongDetailsStrided, 1, 2);
+    } catch (const std::system_error&) {
+      // No thread to be had: this one does it all.
+    }
+  }
+  if (helper.joinable()) {
+    ReadSongDetailsStrided(0, 2);
+    helper.join();
+  } else {
+    ReadSongDetailsStrided(0, 1);
+  }
 }
 
 void MakeBackItem(const char* currentFolder) {
@@ -191,7 +220,8 @@ void ScanCurrentFolder() {
     MakeBackItem(current);
   }
 
-  // 8. Folder items first (the back item leading), then songs.
+  // 8. Identities and records of the songs, then folder items first (the back item leading), then songs.
+  ReadAllSongDetails();
   int n = 0;
   if (gHaveBack) SongList.items[n++] = gBackItem;
   for (int i = 0; i < gFolderCount; ++i) SongList.items[n++] = gFolders[i];

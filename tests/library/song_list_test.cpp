@@ -257,3 +257,34 @@ TEST(FolderScan, CursorSlotsAreBounded) {
 }
 
 }  // namespace
+
+namespace {
+
+// A long list is read by two threads; every item must hold its own chart's title and record.
+TEST(FolderScanThread, LongListItemsHoldTheirOwnTitlesAndRecords) {
+  TempSongFolder tmp;
+  for (int i = 0; i < 120; ++i) {
+    std::string path = "Long/s" + std::to_string(i) + ".tja";
+    TempSongFolder::File(path, TempSongFolder::Chart("Song " + std::to_string(i)));
+    if (i % 3 != 0) continue;
+    char id[33];
+    ASSERT_EQ(chart::SongIdentity(path.c_str(), id), 0);
+    library::PlayOutcome play{};
+    play.course = 3;
+    play.score = 1000 + i;
+    play.finalGauge = 0;
+    play.clearThreshold = 80;
+    ASSERT_EQ(library::UpdateSongRecordAfterPlay(id, play), 0);
+  }
+  Scan("Long", 1);
+  ASSERT_EQ(SongList.songCount, 120);
+  for (int i = 0; i < 120; ++i) {
+    const auto* item = FindItem("Long/s" + std::to_string(i) + ".tja");
+    ASSERT_NE(item, nullptr) << i;
+    EXPECT_EQ(std::string(item->title), "Song " + std::to_string(i));
+    EXPECT_EQ(item->bestScore[3], i % 3 == 0 ? 1000 + i : 0) << i;
+    EXPECT_EQ(item->clearStatus[3], i % 3 == 0 ? 1 : 0) << i;
+  }
+}
+
+}  // namespace
