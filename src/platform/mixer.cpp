@@ -256,8 +256,8 @@ void AudioCallback(void*, Uint8* stream, int len) {
     if (len % 4) std::memset(stream + frames * 4, 0, len % 4);
 }
 
+// Switches how the stream is clocked; buffers and queued commands stay.
 void ResetStreamLocked(int mode) {
-    gMix.events.clear();
     gMix.mode = mode;
     gMix.stampCount = 0;
     gMix.stampHead = 0;
@@ -490,6 +490,7 @@ void MixerReset() {
         gMix.buffers[i] = Buffer{};
     }
     ResetStreamLocked(kModeClock);
+    gMix.events.clear();
     gMix.streamEnd = 0;
     gMix.lastScheduled = 0;
     gMix.observer = nullptr;
