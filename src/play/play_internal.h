@@ -1,0 +1,64 @@
+// Internal pieces of the play engine shared by its source files.
+#pragma once
+#include "play/play_engine.h"
+
+namespace play {
+
+// The drum keys as seen by this pass: DirectKeys counters (0 up, 1 newly pressed, 2+ held).
+struct PassKeys {
+  int f = 0, j = 0, d = 0, k = 0;
+  bool DonPressed() const { return f == 1 || j == 1; }
+  bool KatPressed() const { return d == 1 || k == 1; }
+  bool BothDon() const { return f == 1 && j == 1; }
+  bool BothKat() const { return d == 1 && k == 1; }
+};
+
+// The worker's view of the chart for one play, computed when the play starts.
+struct PlayChartCache {
+  // For note i, the earliest clock from which anything can happen to the notes i and after
+  // (judgement, auto play, a dead-lane state change, or an x that could be on screen).
+  // Notes from an index whose value is above the clock need no visit in a pass.
+  double activeFrom[chart::kNoteRecords + 1];
+  double rollEnd[chart::kNoteRecords];
+  double nextBpmDue = kNeverPast;       // earliest time of an unfired tempo change
+  double nextGogoDue = kNeverPast;
+  double nextBranchDue = kNeverPast;
+  double nextSectionDue = kNeverPast;
+};
+extern PlayChartCache Cache;
+
+extern PassKeys Keys;
+
+// Steps of the pass.
+void ApplyTempoChanges(double c);
+void AdvanceBeatClock(double c);
+void ApplyGogoChanges(double c);
+void EvaluateBranches(double c);
+void StartAndCorrectSong(double c);
+void PlayDrumSounds(double c);
+void RunNotePass(double c);
+void RunBadPass(double c);
+void AdvanceFastNote();
+void StampCombo(double c);
+void PlayComboVoices(double c);
+void StampGaugeSteps(double c);
+
+// Per-note parts of the note pass.
+void JudgeManually(int i, double c);
+void PlayNoteAutomatically(int i, double c);
+void HandleSecondHand(int i, double c);
+void JudgeRoll(int i, int code, double c);
+void JudgeBalloon(int i, int code, double c);
+void PlayRollAutomatically(int i, double c);
+void PlayBalloonAutomatically(int i, double c);
+
+// Sound rings.
+void PlayNextDon();
+void PlayNextKat();
+void PlayNextBurst();
+void AutoDrumRollHit(double c);
+
+void RecomputeEventDue();
+void AddBalloonBurstPoints(bool gogo);
+
+}  // namespace play

@@ -1,0 +1,86 @@
+// The PlayWorker: one pass per millisecond while the play scene is current.
+#include <algorithm>
+#include <thread>
+
+#include "chart/chart.h"
+#include "platform/time.h"
+#include "play/play_internal.h"
+#include "shell/keyboard.h"
+#include "shell/state.h"
+
+namespace play {
+
+namespace {
+
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+KeySource g_keySource = nullptr;
+PauseMenu g_pauseMenu = nullptr;
+
+bool PlaySceneCurrent() {
+  return shell::SceneId.load(std::memory_order_acquire) == shell::kScenePlay &&
+         shell::LoadKind.load(std::memory_order_acquire) == shell::kScenePlay;
+}
+
+}  // namespace
+
+void SetKeySource(KeySource source) { g_keySource = source; }
+void SetPauseMenu(PauseMenu menu) { g_pauseMenu = menu; }
+
+int PlayWorkerPass() {
+  if (!PlaySceneCurrent()) return -1;
+
+  const double c = PlayClockNow();
+  Play.playClock.store(c, kRelaxed);
+
+  ApplyTempoChanges(c);
+  AdvanceBeatClock(c);
+  ApplyGogoChanges(c);
+  if (chart::TheChart.hasBranches) EvaluateBranches(c);
+  StartAndCorrectSong(c);
+
+  if (g_keySource)
+    g_keySource(shell::DirectKeys);
+  else
+    shell::PollKeyboard(shell::DirectKeys);
+  Keys.f = shell::DirectKeys[shell::kDikF].load(kRelaxed);
+  Keys.j = shell::DirectKeys[shell::kDikJ].load(kRelaxed);
+  Keys.d = shell::DirectKeys[shell::kDikD].load(kRelaxed);
+  Keys.k = shell::DirectKeys[shell::kDikK].load(kRelaxed);
+  Play.donUsed = false;
+  Play.katUsed = false;
+  Play.frontier = false;
+
+  if (!Play.autoPlay) PlayDrumSounds(c);
+
+  const bool pauseKey = shell::DirectKeys[shell::kDikEnter].load(kRelaxed) == 1 ||
+                        shell::DirectKeys[shell::kDikEscape].load(kRelaxed) == 1;
+  if (g_pauseMenu && (pauseKey || shell::DeviceLost.load(std::memory_order_acquire))) {
+    // The menu runs in place of the rest of the pass.
+    return g_pauseMenu() == -1 ? -1 : 0;
+  }
+
+  RunNotePass(c);
+  if (!Play.autoPlay) RunBadPass(c);
+  AdvanceFastNote();
+  StampCombo(c);
+  PlayComboVoices(c);
+  StampGaugeSteps(c);
+  const int combo = Play.combo.load(kRelaxed);
+  if (combo > Play.maxCombo.load(kRelaxed)) Play.maxCombo.store(combo, kRelaxed);
+  return 0;
+}
+
+int PlayWorkerMain() {
+  Play.workerEnded.store(0, std::memory_order_release);
+  while (PlayWorkerPass() == 0) platform::TimeSleepMs(1);
+  Play.workerEnded.store(1, std::memory_order_release);
+  return 0;
+}
+
+void StartPlayWorker() {
+  Play.workerEnded.store(0, std::memory_order_release);
+  std::thread(PlayWorkerMain).detach();
+}
+
+}  // namespace play
