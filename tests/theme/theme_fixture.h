@@ -1,0 +1,78 @@
+// Small fixtures for the theme tests: temporary folders, files, PNG images and WAV sounds
+// written by the tests themselves.
+#pragma once
+#include <SDL.h>
+#include <SDL_image.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace theme_test {
+
+inline std::string MakeTempDir(const char* tag) {
+  std::string pattern = std::string("/tmp/kodoban-theme-") + tag + "-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  const char* dir = mkdtemp(buf.data());
+  return dir ? std::string(dir) : std::string();
+}
+
+inline void RemoveTree(const std::string& dir) {
+  std::error_code ec;
+  if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream f(path, std::ios::binary);
+  f << text;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// A w x h PNG filled with one ARGB colour.
+inline bool WritePng(const std::string& path, int w, int h, uint32_t argb) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!s) return false;
+  SDL_FillRect(s, nullptr, argb);
+  bool ok = IMG_SavePNG(s, path.c_str()) == 0;
+  SDL_FreeSurface(s);
+  return ok;
+}
+
+// A short 16-bit stereo 44.1 kHz WAV of silence.
+inline void WriteWav(const std::string& path, int frames = 441) {
+  std::string d;
+  auto u32 = [&d](uint32_t v) { for (int i = 0; i < 4; ++i) d.push_back(char((v >> (8 * i)) & 0xFF)); };
+  auto u16 = [&d](uint16_t v) { d.push_back(char(v & 0xFF)); d.push_back(char(v >> 8)); };
+  uint32_t bytes = uint32_t(frames) * 4;
+  d += "RIFF";
+  u32(36 + bytes);
+  d += "WAVEfmt ";
+  u32(16);
+  u16(1);
+  u16(2);
+  u32(44100);
+  u32(44100 * 4);
+  u16(4);
+  u16(16);
+  d += "data";
+  u32(bytes);
+  d.append(bytes, '\0');
+  WriteFile(path, d);
+}
+
+}  // namespace theme_test
