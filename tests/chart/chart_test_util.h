@@ -1,0 +1,59 @@
+// Writes chart text to a temporary file and loads it.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "chart/chart.h"
+#include "shell/config.h"
+
+namespace charttest {
+
+inline std::string TempPath(const std::string& name) {
+  return "/tmp/kodoban_chart_test_" + std::to_string(getpid()) + "_" + name;
+}
+
+inline std::string WriteFile(const std::string& name, const std::string& bytes) {
+  std::string path = TempPath(name);
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Loads text as a chart for course; fails the test when the load fails.
+inline const chart::Chart& Load(const std::string& text, int course = chart::kCourseOni) {
+  shell::DebugMode = false;
+  std::string path = WriteFile("load.tja", text);
+  EXPECT_EQ(chart::LoadChart(path.c_str(), course), 0);
+  std::remove(path.c_str());
+  return chart::TheChart;
+}
+
+// A body wrapped in a minimal Oni block at BPM 120.
+inline const chart::Chart& LoadBody(const std::string& body, const std::string& header = "") {
+  return Load("BPM:120\n" + header + "COURSE:Oni\nLEVEL:5\n#START\n" + body + "#END\n");
+}
+
+inline int NoteCount() {
+  int n = 0;
+  while (n < chart::kNoteCapacity && chart::TheChart.notes[n].type != 0) ++n;
+  return n;
+}
+
+inline int BarLineCount() {
+  int n = 0;
+  while (n < chart::kBarLineCapacity && chart::TheChart.barLines[n].time != chart::kNeverTime) ++n;
+  return n;
+}
+
+}  // namespace charttest
