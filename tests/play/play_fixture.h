@@ -1,0 +1,105 @@
+// Builds charts by hand and plays them on the virtual clock with scripted presses.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "chart/chart.h"
+#include "play/play_engine.h"
+#include "play/play_record.h"
+#include "play/sim_runner.h"
+#include "shell/config.h"
+#include "shell/keyboard.h"
+#include "shell/state.h"
+
+namespace playtest {
+
+struct ChartBuilder {
+  int notes = 0, bpms = 1, gogos = 1, branches = 0, sections = 0, bars = 0;
+
+  ChartBuilder() {
+    shell::ResetShellState();
+    shell::ResetConfiguration();
+    chart::ResetChartCompletely();
+    chart::Chart& c = chart::TheChart;
+    c.bpm = 120.0;
+    c.bpmChanges[0] = {120.0, chart::kAlwaysTime, 0, 1};
+    c.gogoChanges[0] = {false, chart::kAlwaysTime, 0, 1};
+    c.scoreInit = 1000;
+    c.scoreDiff = 100;
+    c.clearThreshold = 80;
+    c.offsetMs = 0.0;
+    play::ResetPlayRecord();
+    play::ResetPlaySounds();
+  }
+
+  int Note(int type, double t, int lane = 0, bool gogo = false, int balloonHits = 5, double bpm = 120.0,
+           double scroll = 1.0) {
+    chart::ChartNote& n = chart::TheChart.notes[notes];
+    n = chart::ChartNote{};
+    n.type = type;
+    n.lane = lane;
+    n.time = t;
+    n.bpm = bpm;
+    n.scroll = scroll;
+    n.gogo = gogo;
+    n.balloonHits = type == chart::kNoteBalloon ? balloonHits : 0;
+    return notes++;
+  }
+  void Bpm(double value, double t, int lane = 0) { chart::TheChart.bpmChanges[bpms++] = {value, t, lane, 0}; }
+  void Gogo(bool on, double t, int lane = 0) { chart::TheChart.gogoChanges[gogos++] = {on, t, lane, 0}; }
+  void Branch(int condition, double expert, double master, double start, double judge) {
+    chart::TheChart.branchPoints[branches++] = {condition, expert, master, start, judge, 0};
+    chart::TheChart.hasBranches = true;
+  }
+  void Section(double t, int lane = 0) { chart::TheChart.sections[sections++] = {t, lane, 0}; }
+  void Bar(double t, int lane = 0) {
+    chart::BarLine& b = chart::TheChart.barLines[bars++];
+    b.time = t;
+    b.bpm = 120.0;
+    b.scroll = 1.0;
+    b.lane = lane;
+    b.visible = true;
+  }
+};
+
+inline play::SimPress Press(double t, const char* keys, double hold = 40.0) {
+  play::SimPress p;
+  p.time = t;
+  p.hold = hold;
+  for (const char* k = keys; *k; ++k) {
+    if (*k == 'F') p.f = true;
+    if (*k == 'J') p.j = true;
+    if (*k == 'D') p.d = true;
+    if (*k == 'K') p.k = true;
+  }
+  return p;
+}
+
+inline play::SimResult PlayWith(const std::vector<play::SimPress>& presses, bool autoPlay = false) {
+  play::SimOptions o;
+  o.autoPlay = autoPlay;
+  play::SimResult r;
+  play::RunSimulation(o, presses, &r);
+  return r;
+}
+
+inline play::SimResult Auto() { return PlayWith({}, true); }
+
+// Judgement codes of one note, in order.
+inline std::vector<int> CodesOf(const play::SimResult& r, int note) {
+  std::vector<int> out;
+  for (const auto& j : r.judgements)
+    if (j.note == note) out.push_back(j.code);
+  return out;
+}
+
+// Clock of the first judgement of a note with a code, or NaN.
+inline double ClockOf(const play::SimResult& r, int note, int code) {
+  for (const auto& j : r.judgements)
+    if (j.note == note && j.code == code) return j.clock;
+  return NAN;
+}
+
+}  // namespace playtest
