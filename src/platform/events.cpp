@@ -8,6 +8,7 @@
 #include "platform/keystate.h"
 #include "platform/time.h"
 #include "platform/video.h"
+#include "platform/x11_input.h"
 
 namespace platform {
 
@@ -41,7 +42,8 @@ void Translate(const SDL_Event& ev) {
     case SDL_KEYUP: {
       bool down = ev.type == SDL_KEYDOWN;
       int dik = ScanCodeFromSdl(ev.key.keysym.scancode);
-      if (dik) KeyStateSet(dik, down, EventSeenMs());
+      // The X11 keyboard watcher, when it runs, has already seen this key.
+      if (dik && !X11InputActive()) KeyStateSet(dik, down, EventSeenMs());
       WindowEvent e = Make(down ? EventKind::kKeyDown : EventKind::kKeyUp);
       e.virtualKey = VirtualKeyFromSdl(ev.key.keysym.scancode);
       e.repeat = ev.key.repeat != 0;

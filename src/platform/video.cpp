@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 #include "platform/message_box.h"
+#include "platform/x11_input.h"
 
 namespace platform {
 
@@ -17,6 +19,22 @@ bool g_software = false;
 int g_clientWidth = kScreenWidth;
 int g_clientHeight = kScreenHeight;
 std::atomic<int> g_resetPending{0};
+
+// An OpenGL driver that rasterises on the CPU (llvmpipe under Xvfb or without a GPU driver)
+// presents several times slower than SDL's own software renderer.
+bool IsCpuRasteriser(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name) return false;
+  if (std::strncmp(info.name, "opengl", 6) != 0) return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  auto glGetString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (!glGetString) return false;
+  const unsigned kGlRenderer = 0x1F01;
+  const char* name = reinterpret_cast<const char*>(glGetString(kGlRenderer));
+  if (!name) return false;
+  return std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") ||
+         std::strstr(name, "Software Rasterizer") || std::strstr(name, "SWR");
+}
 
 int ClampClient(int v) { return std::clamp(v, 1, kMaxClientSize); }
 
@@ -50,6 +68,11 @@ int VideoCreateRenderer() {
   SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
   g_software = false;
   g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+  const char* forced = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  if (g_renderer && !(forced && *forced) && IsCpuRasteriser(g_renderer)) {
+    SDL_DestroyRenderer(g_renderer);
+    g_renderer = nullptr;
+  }
   if (!g_renderer) {
     g_software = true;
     g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
@@ -65,6 +88,9 @@ int VideoCreateRenderer() {
   if (!g_target) return -1;
   SDL_SetRenderTarget(g_renderer, g_target);
   g_resetPending.store(0);
+  // Only now: an OpenGL renderer may have replaced the window's X window.
+  X11InputStop();
+  X11InputStart(g_window);
   return 0;
 }
 
@@ -77,6 +103,7 @@ void VideoDestroyRenderer() {
 
 void VideoDestroyWindow() {
   MessageBoxSetParent(nullptr);
+  X11InputStop();
   if (g_window) SDL_DestroyWindow(g_window);
   g_window = nullptr;
 }

@@ -113,11 +113,13 @@ int RecoverDevice() {
 
 void EndFrame() {
   if (!shell::ResourcesReady.load(std::memory_order_acquire)) return;
+  double start = platform::TimeMonotonicMs();
   if (platform::VideoPresent() != 0) {
     RecoverDevice();
     return;
   }
-  platform::TraceWrite("frame", nullptr);
+  double end = platform::TimeMonotonicMs();
+  platform::TraceWriteAt("frame", end, "\"present_ms\":%.3f", end - start);
 }
 
 int StartUp() {

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Input latency: runs the game under Xvfb, presses F 200 times as real X key events (XTest) at
+# random moments and compares each injection time with the "key" trace event of that press
+# (the moment the game's pump saw it). Prints median, p99 and max in ms.
+# usage: bench/input_latency.sh [BUILD_DIR] [PRESSES]
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="$(cd "${1:-$ROOT/build}" && pwd)"
+PRESSES="${2:-200}"
+[ -x "$BUILD/Kodoban" ] || { echo "no $BUILD/Kodoban: build first" >&2; exit 1; }
+
+WORK="$(mktemp -d /tmp/kodoban-latency.XXXXXX)"
+GAME_PID=""; XVFB_PID=""
+cleanup() {
+  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+cc -O2 -o "$WORK/key_injector" "$ROOT/bench/key_injector.c" -lXtst -lX11
+
+# A game folder of its own, so the benchmark never touches the build's settings or saves.
+mkdir -p "$WORK/game/Files"
+cp "$BUILD/Kodoban" "$WORK/game/"
+[ -d "$BUILD/Files/Theme" ] && ln -s "$BUILD/Files/Theme" "$WORK/game/Files/Theme"
+
+for n in $(seq 70 99); do [ -e "/tmp/.X$n-lock" ] || { DISP=":$n"; break; }; done
+Xvfb "$DISP" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB_PID=$!
+export DISPLAY="$DISP"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+TRACE="$WORK/trace.jsonl"
+KODOBAN_TRACE="$TRACE" KODOBAN_HEADLESS=1 "$WORK/game/Kodoban" 2>/dev/null &
+GAME_PID=$!
+for _ in $(seq 100); do grep -q '"scene":4' "$TRACE" 2>/dev/null && break; sleep 0.1; done
+sleep 1
+WIN="$(xdotool search --name '^Kodoban$' | head -1)"
+xdotool mousemove --window "$WIN" 100 100 windowfocus --sync "$WIN" >/dev/null 2>&1 || true
+sleep 0.5
+
+"$WORK/key_injector" "$PRESSES" 20 60 25 "${SEED:-$$}" > "$WORK/injected.txt"
+sleep 0.5
+kill -TERM "$GAME_PID"; wait "$GAME_PID" || true; GAME_PID=""
+
+python3 - "$WORK/injected.txt" "$TRACE" <<'PY'
+import json, sys
+inj = [float(l) for l in open(sys.argv[1]) if l.strip()]
+keys = sorted(json.loads(l)["t"] for l in open(sys.argv[2])
+              if '"ev":"key"' in l and json.loads(l).get("code") == 0x21)
+lat, k = [], 0
+for i, t in enumerate(inj):
+    nxt = inj[i + 1] if i + 1 < len(inj) else float("inf")
+    while k < len(keys) and keys[k] < t - 5.0:
+        k += 1
+    if k < len(keys) and keys[k] < nxt:
+        lat.append(keys[k] - t)
+        k += 1
+lat.sort()
+if not lat:
+    print("input latency: no presses seen"); sys.exit(1)
+p = lambda q: lat[min(len(lat) - 1, int(q * len(lat)))]
+print(f"input latency over {len(lat)} of {len(inj)} presses: median {p(0.5):.3f} ms, "
+      f"p99 {p(0.99):.3f} ms, max {lat[-1]:.3f} ms (target: median <= 1.0, p99 <= 2.0)")
+PY
