@@ -232,6 +232,17 @@ void ScanCurrentFolder() {
   SongList.itemCount = n;
 }
 
+int RereadSongRecordOfItem(int index) {
+  if (index < 0 || index >= SongList.itemCount || SongList.items[index].kind != kSongEntryItem) return -1;
+  TextLineReader reader(kHeaderLineBytes);
+  char title[kTitleBytes];
+  CopyTextField(title, sizeof title, SongList.items[index].title);
+  ReadSongDetails(&SongList.items[index], reader);
+  // The title stays as listed; only the marks are new.
+  CopyTextField(SongList.items[index].title, kTitleBytes, title);
+  return 0;
+}
+
 int32_t& CursorAtDepth(int depth) {
   if (depth < 0) depth = 0;
   if (depth >= kCursorSlots) depth = kCursorSlots - 1;

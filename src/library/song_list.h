@@ -65,6 +65,11 @@ void ScanCurrentFolder();
 // scan; exposed for tests.
 int ReadFoldedFolder(const char* folder, const char* genreName, uint32_t colour);
 
+// Re-reads the record of one song item into its clear statuses and best scores (the select
+// scene does this for the song just played, so its new marks show without a rescan).
+// -1 when index is no song item of the list.
+int RereadSongRecordOfItem(int index);
+
 // The cursor slot of a depth, bounded to the table.
 int32_t& CursorAtDepth(int depth);
 

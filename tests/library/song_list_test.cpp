@@ -248,6 +248,30 @@ TEST(FolderScan, HugeChartAndJunkGenreIni) {
   for (uint8_t l : levels) EXPECT_EQ(l, 0);
 }
 
+TEST(FolderScan, RecordOfOneItemIsRereadAfterAPlay) {
+  TempSongFolder tmp;
+  TempSongFolder::File("P/genre.ini", "");
+  TempSongFolder::File("P/played.tja", TempSongFolder::Chart("Played"));
+  Scan("P", 1);
+  ASSERT_EQ(SongList.itemCount, 2);
+  EXPECT_EQ(SongList.items[1].clearStatus[2], 0);
+  char id[33];
+  ASSERT_EQ(chart::SongIdentity("P/played.tja", id), 0);
+  library::PlayOutcome play{};
+  play.course = 2;
+  play.score = 4242;
+  play.finalGauge = 95;
+  play.clearThreshold = 80;
+  play.badCount = 1;
+  ASSERT_EQ(library::UpdateSongRecordAfterPlay(id, play), 0);
+  EXPECT_EQ(library::RereadSongRecordOfItem(1), 0);
+  EXPECT_EQ(SongList.items[1].clearStatus[2], 2);
+  EXPECT_EQ(SongList.items[1].bestScore[2], 4242);
+  EXPECT_STREQ(SongList.items[1].title, "Played");
+  EXPECT_EQ(library::RereadSongRecordOfItem(0), -1);  // the back item
+  EXPECT_EQ(library::RereadSongRecordOfItem(2), -1);
+}
+
 TEST(FolderScan, CursorSlotsAreBounded) {
   library::ResetSongList();
   library::CursorAtDepth(42) = 7;
