@@ -34,6 +34,8 @@ constexpr int64_t kMaxConvertedFrames = (int64_t{1} << 31) / 4;
 // Callback moments kept for the stream clock estimate.
 constexpr int kStampCount = 32;
 constexpr int kMinStampsForRate = 8;
+constexpr int kRateSpan = 4;     // callbacks per rate sample
+constexpr int kAnchorStamps = 2;  // callbacks the line is fitted under
 // Rounding slack when a moment is turned into a stream frame.
 constexpr double kFrameEpsilon = 1e-6;
 
@@ -203,33 +205,35 @@ void Queue(int id, int op, int64_t arg, int64_t frame) {
     gMix.events.push_back(Event{frame, id, op, arg});
 }
 
+// The stream clock from the callback moments. The rate is the median of the rates over
+// spans of a few callbacks, which neither a stalled callback nor callbacks that come in
+// bursts can pull away. The line runs through the earlier of the last two callbacks: a
+// callback that came late is not taken for the device being late, yet a device that has
+// fallen behind for good (as SDL's disk writer does after a stall) is followed at once.
 void RecordStamp(double ms, int64_t frame) {
     gMix.stamps[gMix.stampHead] = Stamp{ms, frame};
     gMix.stampHead = (gMix.stampHead + 1) % kStampCount;
     if (gMix.stampCount < kStampCount) ++gMix.stampCount;
-    int n = gMix.stampCount;
+    const int n = gMix.stampCount;
+    auto nth = [&](int i) -> const Stamp& {  // i = 0 is the oldest kept
+        return gMix.stamps[(gMix.stampHead - n + i + kStampCount) % kStampCount];
+    };
     double rate = kFramesPerMs;
     if (n >= kMinStampsForRate) {
-        // least-squares slope of frame over time
-        double mt = 0, mf = 0;
-        for (int i = 0; i < n; ++i) {
-            mt += gMix.stamps[i].ms;
-            mf += static_cast<double>(gMix.stamps[i].frame);
+        double rates[kStampCount];
+        int m = 0;
+        for (int i = 0; i + kRateSpan < n; ++i) {
+            double dt = nth(i + kRateSpan).ms - nth(i).ms;
+            if (dt > 0) rates[m++] = static_cast<double>(nth(i + kRateSpan).frame - nth(i).frame) / dt;
         }
-        mt /= n;
-        mf /= n;
-        double num = 0, den = 0;
-        for (int i = 0; i < n; ++i) {
-            double dt = gMix.stamps[i].ms - mt;
-            num += dt * (static_cast<double>(gMix.stamps[i].frame) - mf);
-            den += dt * dt;
+        if (m > 0) {
+            std::nth_element(rates, rates + m / 2, rates + m);
+            rate = std::clamp(rates[m / 2], kFramesPerMs * 0.5, kFramesPerMs * 2.0);
         }
-        if (den > 0 && num > 0) rate = std::clamp(num / den, kFramesPerMs * 0.5, kFramesPerMs * 2.0);
     }
-    // Callbacks come late, never early: the line runs through the earliest of them.
     double offset = 1e300;
-    for (int i = 0; i < n; ++i) {
-        offset = std::min(offset, gMix.stamps[i].ms - static_cast<double>(gMix.stamps[i].frame) / rate);
+    for (int i = std::max(0, n - kAnchorStamps); i < n; ++i) {
+        offset = std::min(offset, nth(i).ms - static_cast<double>(nth(i).frame) / rate);
     }
     gMix.mapRate = rate;
     gMix.mapOffsetMs = offset;

@@ -94,8 +94,10 @@ int DecodeOggVorbis(const uint8_t* data, size_t size, DecodedSound* out) {
         double claimed = seconds * static_cast<double>(avgBytesPerSec);
         if (std::isfinite(claimed) && claimed >= 1.0) {
             // never more than a 32-bit length, nor more than the file's size can hold
-            double limit = std::min<double>(INT32_MAX, static_cast<double>(size) * kMaxOggFramesPerFileByte *
-                                                           static_cast<double>(blockAlign));
+            // (counted in frames of the mixer's rate, which a low rate multiplies)
+            double maxFrames = static_cast<double>(size) * kMaxOggFramesPerFileByte *
+                               std::min(1.0, static_cast<double>(rate) / platform::kMixerRate);
+            double limit = std::min<double>(INT32_MAX, maxFrames * static_cast<double>(blockAlign));
             int64_t length = static_cast<int64_t>(std::min(claimed, limit));
             length -= length % blockAlign;
             if (length > 0) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
@@ -226,6 +227,7 @@ TEST(MixerClock, FollowsTheVirtualClockWithoutADevice) {
 
 // The dummy driver of SDL opens like a real device.
 TEST(MixerDevice, OpensAndClosesOnTheDummyDriver) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     platform::MixerReset();
     if (platform::MixerOpen() != 0) GTEST_SKIP() << "no SDL audio driver";
     EXPECT_TRUE(platform::MixerHasDevice());

@@ -1,0 +1,224 @@
+// Loading sounds: a 3-minute song of dense synthesized music encoded as Ogg Vorbis at
+// quality 6, decoded completely; and 100 short WAVE effects.
+#include <benchmark/benchmark.h>
+#include <sys/stat.h>
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/mixer.h"
+#include "platform/time.h"
+#include "sound/sound.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kSongSeconds = 180;
+
+std::string TempPath(const char* name) {
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/" + name;
+}
+
+// Dense music: a bass line, four-voice chords of bright detuned waves, a lead, kick,
+// snare and hi-hat noise at 160 beats a minute, changing every eighth note.
+void SynthesizeMusic(float** out, long frames, long firstFrame, uint32_t* seed) {
+    static const double kScale[] = {0, 2, 3, 5, 7, 8, 10, 12, 14, 15};
+    const double beatFrames = kRate * 60.0 / 160.0;
+    for (long i = 0; i < frames; ++i) {
+        long n = firstFrame + i;
+        double t = static_cast<double>(n) / kRate;
+        long eighth = static_cast<long>(n / (beatFrames / 2));
+        double inEighth = std::fmod(static_cast<double>(n), beatFrames / 2) / kRate;
+        double root = 110.0 * std::pow(2.0, kScale[(eighth / 8) % 6] / 12.0);
+        double l = 0, r = 0;
+        l += 0.18 * std::sin(2 * M_PI * root / 2 * t);
+        for (int v = 0; v < 4; ++v) {
+            double f = root * 2 * std::pow(2.0, kScale[(v * 2 + eighth / 4) % 10] / 12.0);
+            double saw = 2.0 * std::fmod(f * t * (1.0 + 0.002 * v), 1.0) - 1.0;
+            (v & 1 ? l : r) += 0.07 * saw;
+            (v & 1 ? r : l) += 0.04 * saw;
+        }
+        double lead = root * 4 * std::pow(2.0, kScale[(eighth * 7) % 10] / 12.0);
+        double lv = 0.1 * std::sin(2 * M_PI * lead * t + 2.0 * std::sin(2 * M_PI * lead * 2 * t));
+        l += lv;
+        r += lv;
+        *seed = *seed * 1664525u + 1013904223u;
+        double noise = static_cast<double>(*seed >> 8) / 8388608.0 - 1.0;
+        double hat = 0.08 * noise * std::exp(-inEighth * 60.0);
+        double kick = (eighth % 2 == 0) ? 0.35 * std::sin(2 * M_PI * (50 + 150 * std::exp(-inEighth * 30)) * inEighth) *
+                                              std::exp(-inEighth * 12)
+                                        : 0.0;
+        double snare = (eighth % 4 == 2) ? 0.2 * noise * std::exp(-inEighth * 20) : 0.0;
+        out[0][i] = static_cast<float>(std::clamp(l + hat + kick + snare, -1.0, 1.0));
+        out[1][i] = static_cast<float>(std::clamp(r + hat * 0.8 + kick + snare, -1.0, 1.0));
+    }
+}
+
+// Writes the song once and keeps it for later runs.
+std::string MakeSongOgg() {
+    std::string path = TempPath("kodoban_bench_song_q6.ogg");
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && st.st_size > 100000) return path;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return "";
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    vorbis_encode_init_vbr(&vi, 2, kRate, 0.6f);
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_state os;
+    ogg_stream_init(&os, 77);
+    ogg_packet h1, h2, h3;
+    vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
+    ogg_stream_packetin(&os, &h1);
+    ogg_stream_packetin(&os, &h2);
+    ogg_stream_packetin(&os, &h3);
+    ogg_page og;
+    auto put = [&](const ogg_page& p) {
+        std::fwrite(p.header, 1, static_cast<size_t>(p.header_len), f);
+        std::fwrite(p.body, 1, static_cast<size_t>(p.body_len), f);
+    };
+    while (ogg_stream_flush(&os, &og)) put(og);
+    uint32_t seed = 99;
+    const long total = long{kRate} * kSongSeconds;
+    for (long at = 0;; at += 4096) {
+        long n = std::min<long>(4096, total - at);
+        if (n > 0) SynthesizeMusic(vorbis_analysis_buffer(&vd, static_cast<int>(n)), n, at, &seed);
+        vorbis_analysis_wrote(&vd, static_cast<int>(std::max<long>(n, 0)));
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            ogg_packet op;
+            while (vorbis_bitrate_flushpacket(&vd, &op)) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og)) put(og);
+            }
+        }
+        if (n <= 0) break;
+    }
+    while (ogg_stream_flush(&os, &og)) put(og);
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    std::fclose(f);
+    return path;
+}
+
+void BM_DecodeThreeMinuteOggSong(benchmark::State& state) {
+    std::string path = MakeSongOgg();
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0) {
+        state.SkipWithError("cannot write the test song");
+        return;
+    }
+    sound::SoundReset();
+    int length = 0;
+    for (auto _ : state) {
+        int h = sound::LoadSound(path.c_str());
+        sound::SoundSlot slot;
+        if (h < 0 || sound::GetSoundInfo(h, &slot) != 0) {
+            state.SkipWithError("decode failed");
+            break;
+        }
+        length = slot.length;
+        state.PauseTiming();
+        sound::ReleaseAllSounds();  // no reuse of the decoded PCM
+        state.ResumeTiming();
+    }
+    state.counters["file_kB"] = static_cast<double>(st.st_size) / 1024.0;
+    state.counters["pcm_MB"] = length / 1048576.0;
+    state.counters["seconds"] = length / 176400.0;
+    sound::SoundReset();
+}
+BENCHMARK(BM_DecodeThreeMinuteOggSong)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// 100 distinct effects of 0.1 to 0.6 s, 44.1 kHz stereo 16-bit, as a theme has them.
+std::vector<std::string> MakeEffects() {
+    std::vector<std::string> paths;
+    std::string dir = TempPath("kodoban_bench_effects");
+    mkdir(dir.c_str(), 0755);
+    for (int i = 0; i < 100; ++i) {
+        std::string p = dir + "/effect_" + std::to_string(i) + ".wav";
+        int frames = 4410 * (1 + i % 6);
+        std::vector<uint8_t> b;
+        auto u32 = [&](uint32_t v) {
+            for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
+        };
+        auto id = [&](const char* s) { b.insert(b.end(), s, s + 4); };
+        id("RIFF");
+        u32(36 + frames * 4);
+        id("WAVE");
+        id("fmt ");
+        u32(16);
+        u32(1 | (2 << 16));
+        u32(kRate);
+        u32(kRate * 4);
+        u32(4 | (16 << 16));
+        id("data");
+        u32(frames * 4);
+        for (int n = 0; n < frames; ++n) {
+            int16_t v = static_cast<int16_t>(12000 * std::sin(n * 0.05 * (1 + i % 7)) * std::exp(-n / 8000.0));
+            for (int c = 0; c < 2; ++c) {
+                b.push_back(static_cast<uint8_t>(v & 0xff));
+                b.push_back(static_cast<uint8_t>((v >> 8) & 0xff));
+            }
+        }
+        FILE* f = std::fopen(p.c_str(), "wb");
+        if (!f) return {};
+        std::fwrite(b.data(), 1, b.size(), f);
+        std::fclose(f);
+        paths.push_back(p);
+    }
+    return paths;
+}
+
+void BM_Load100ShortWaveEffects(benchmark::State& state) {
+    std::vector<std::string> paths = MakeEffects();
+    if (paths.size() != 100) {
+        state.SkipWithError("cannot write the effects");
+        return;
+    }
+    sound::SoundReset();
+    for (auto _ : state) {
+        for (const std::string& p : paths) benchmark::DoNotOptimize(sound::LoadSound(p.c_str()));
+        state.PauseTiming();
+        sound::ReleaseAllSounds();
+        state.ResumeTiming();
+    }
+    sound::SoundReset();
+}
+BENCHMARK(BM_Load100ShortWaveEffects)->Unit(benchmark::kMillisecond);
+
+// The play job's drum sounds: 30 rounds of don, kat and geki.
+void BM_Load30RoundsOfThreeDrumSounds(benchmark::State& state) {
+    std::vector<std::string> paths = MakeEffects();
+    if (paths.size() != 100) {
+        state.SkipWithError("cannot write the effects");
+        return;
+    }
+    sound::SoundReset();
+    for (auto _ : state) {
+        for (int round = 0; round < 30; ++round)
+            for (int k = 0; k < 3; ++k) benchmark::DoNotOptimize(sound::LoadSound(paths[k].c_str()));
+        state.PauseTiming();
+        sound::ReleaseAllSounds();
+        state.ResumeTiming();
+    }
+    sound::SoundReset();
+}
+BENCHMARK(BM_Load30RoundsOfThreeDrumSounds)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
