@@ -68,6 +68,8 @@ void FreeSlotObjects(TextureSlot& s) {
   s.pixels = nullptr;
   s.uploadFailed = false;
   s.invertFailed = false;
+  s.opaque = false;
+  s.linear = false;
   s.width = 0;
   s.height = 0;
 }
@@ -79,7 +81,7 @@ void ClearSlot(TextureSlot& s) {
 
 }  // namespace
 
-SDL_Surface* DecodePngFile(const char* path, int* width, int* height) {
+SDL_Surface* DecodePngFile(const char* path, int* width, int* height, bool* opaque) {
   int w = 0, h = 0;
   if (ReadPngSize(path, &w, &h) != 0) return nullptr;
   SDL_RWops* rw = SDL_RWFromFile(path, "rb");
@@ -93,6 +95,19 @@ SDL_Surface* DecodePngFile(const char* path, int* width, int* height) {
   SDL_Surface* argb = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(decoded);
   if (!argb) return nullptr;
+  if (opaque) {
+    bool all = true;
+    for (int y = 0; y < h && all; ++y) {
+      const uint32_t* row = reinterpret_cast<const uint32_t*>(
+          static_cast<const uint8_t*>(argb->pixels) + y * argb->pitch);
+      for (int x = 0; x < w; ++x)
+        if ((row[x] >> 24) != 0xFF) {
+          all = false;
+          break;
+        }
+    }
+    *opaque = all;
+  }
   *width = w;
   *height = h;
   return argb;
@@ -111,7 +126,9 @@ SDL_Texture* CreateTextureFromPixels(SDL_Surface* pixels) {
     return nullptr;
   }
   SDL_SetTextureBlendMode(t, SDL_BLENDMODE_BLEND);
-  SDL_SetTextureScaleMode(t, SDL_ScaleModeLinear);
+  // Scaled and turned images are filtered, as the sprites always were; the software
+  // renderer samples the nearest pixel, which costs it far less.
+  SDL_SetTextureScaleMode(t, g_softwareRenderer ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
   return t;
 }
 
@@ -120,6 +137,7 @@ SDL_Texture* SlotTexture(TextureSlot& s) {
   if (s.texture) return s.texture;
   if (!s.pixels || s.uploadFailed || !OnDrawThread()) return nullptr;
   s.texture = CreateTextureFromPixels(s.pixels);
+  s.linear = !g_softwareRenderer;
   if (!s.texture) {
     s.uploadFailed = true;
     return nullptr;
@@ -173,9 +191,11 @@ void ResetTextureTable() {
 // Decodes the image of a slot's path; on the drawing thread it becomes a texture at once.
 static int FillSlot(TextureSlot& s) {
   int w = 0, h = 0;
-  SDL_Surface* pixels = DecodePngFile(s.path, &w, &h);
+  bool opaque = false;
+  SDL_Surface* pixels = DecodePngFile(s.path, &w, &h, &opaque);
   if (!pixels) return -1;
   s.pixels = pixels;
+  s.opaque = opaque;
   s.width = w;
   s.height = h;
   if (OnDrawThread() && !SlotTexture(s)) {

@@ -13,6 +13,8 @@ struct TextureSlot {
   SDL_Surface* pixels;    // decoded on the loader thread, waiting to become `texture`
   bool uploadFailed;      // the renderer refused the image; draws give -1
   bool invertFailed;
+  bool linear;            // the texture's current scale mode is filtering
+  bool opaque;            // every pixel has alpha 255: plain draws can skip blending
   int width;              // the image file's own size
   int height;
   char path[kTexturePathSize];  // kept to re-create the texture after a device reset
@@ -26,7 +28,7 @@ TextureSlot* FindTextureSlot(TextureHandle handle);
 // none (not on the drawing thread, or the renderer refused it).
 SDL_Texture* SlotTexture(TextureSlot& slot);
 // A PNG decoded to ARGB8888, after its header passed the size checks; nullptr otherwise.
-SDL_Surface* DecodePngFile(const char* path, int* width, int* height);
+SDL_Surface* DecodePngFile(const char* path, int* width, int* height, bool* opaque = nullptr);
 SDL_Texture* CreateTextureFromPixels(SDL_Surface* pixels);
 bool GraphicsOnDrawThread();
 // True when the renderer is SDL's software renderer.
