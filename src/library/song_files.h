@@ -37,7 +37,6 @@ class TextLineReader {
   // beginning as usual. Lets the folder scan hash a chart and read its title in one read.
   size_t PeekHead(const uint8_t** data);
   void Close();
-  bool IsOpen() const { return fd_ >= 0 || pos_ < end_; }
 
   // The next line (up to maxLineBytes bytes, LF included when it fits), cut at its first NUL
   // byte as C text would be. False at the end of the file.

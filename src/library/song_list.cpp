@@ -139,8 +139,8 @@ void AddGenreFolderItem(const char* path, const char* genreIniPath) {
   ++gFolderCount;
 }
 
-}  // namespace
-
+// Folded folder read: one song item per *.tja file directly in folder (any letter case), with
+// the genre of the folder being listed; the number added.
 int ReadFoldedFolder(const char* folder, const char* genreName, uint32_t colour) {
   DIR* dir = opendir(folder);
   if (dir == nullptr) return 0;
@@ -158,6 +158,8 @@ int ReadFoldedFolder(const char* folder, const char* genreName, uint32_t colour)
   closedir(dir);
   return added;
 }
+
+}  // namespace
 
 void ScanCurrentFolder() {
   const char* current = BrowseState.currentFolder;

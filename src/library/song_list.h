@@ -60,11 +60,6 @@ extern BrowseStateTable BrowseState;
 // records of its songs.
 void ScanCurrentFolder();
 
-// Folded folder read: appends one song item per *.tja file directly in folder (any letter
-// case) to the scan's song list, with the given genre; returns the number added. Used by the
-// scan; exposed for tests.
-int ReadFoldedFolder(const char* folder, const char* genreName, uint32_t colour);
-
 // Re-reads the record of one song item into its clear statuses and best scores (the select
 // scene does this for the song just played, so its new marks show without a rescan).
 // -1 when index is no song item of the list.
