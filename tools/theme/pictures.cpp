@@ -1,0 +1,13 @@
+#include "art.h"
+#include "gen.h"
+
+namespace themegen {
+
+void GeneratePictures() {
+  DrawPlayPictures();
+  DrawStagePictures();
+  DrawSelectPictures();
+  DrawResultPictures();
+}
+
+}  // namespace themegen
