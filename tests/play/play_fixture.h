@@ -7,6 +7,7 @@
 
 #include "chart/chart.h"
 #include "play/play_engine.h"
+#include "play/play_internal.h"
 #include "play/play_record.h"
 #include "play/sim_runner.h"
 #include "shell/config.h"
