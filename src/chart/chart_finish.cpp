@@ -35,7 +35,7 @@ constexpr int kBalloonHitScore = 300;
 constexpr int kBalloonBurstScore = 4700;
 
 constexpr int kScoreStep = 10;
-constexpr int kMaxSearchRounds = 1000000;  // bound of the automatic parameter search
+constexpr int kMaxSearchRounds = 100000;  // bound of the automatic parameter search
 
 // A product converted to int by truncation (saturating), then cut down to a multiple of 10.
 int64_t Round10(double x) {
@@ -86,13 +86,18 @@ int64_t HitScore(int64_t base, double m, bool big) {
 // size score the same, so the chart collapses into at most 44 groups and a constant.
 struct ScoreModel {
   struct Group {
-    int64_t count = 0;
+    int64_t count;
+    int step;      // combo step: the base is init + step x diff
+    double gogo;   // 1.0 or 1.2
+    bool big;
   };
-  Group groups[kComboSteps + 1][2][2];  // combo step, gogo, big
+  Group groups[(kComboSteps + 1) * 4];
+  int groupCount = 0;
   int64_t constant = 0;
   int64_t hitNotes = 0;
 
   void Build() {
+    int64_t counts[kComboSteps + 1][2][2] = {};
     const Chart& c = TheChart;
     int count = c.totals.notes;
     int64_t combo = 0;
@@ -102,25 +107,29 @@ struct ScoreModel {
       double m = n.gogo ? kGogoFactor : 1.0;
       if (n.type >= kNoteDon && n.type <= kNoteBigKat) {
         int step = combo >= kFullComboBonusCombo ? kComboSteps : static_cast<int>(combo / 10);
-        groups[step][n.gogo ? 1 : 0][n.type >= kNoteBigDon ? 1 : 0].count++;
+        counts[step][n.gogo ? 1 : 0][n.type >= kNoteBigDon ? 1 : 0]++;
         ++combo;
         ++hitNotes;
       } else if (n.type >= kNoteRoll && n.type <= kNoteBalloon) {
         constant += SpanScore(c.notes, count, i, m);
       }
     }
+    for (int step = 0; step <= kComboSteps; ++step) {
+      for (int g = 0; g < 2; ++g) {
+        for (int big = 0; big < 2; ++big) {
+          if (counts[step][g][big] == 0) continue;
+          groups[groupCount++] =
+              Group{counts[step][g][big], step, g ? kGogoFactor : 1.0, big != 0};
+        }
+      }
+    }
   }
 
   int Simulate(int64_t init, int64_t diff) const {
     int64_t total = constant;
-    for (int step = 0; step <= kComboSteps; ++step) {
-      int64_t base = init + step * diff;
-      for (int g = 0; g < 2; ++g) {
-        for (int big = 0; big < 2; ++big) {
-          int64_t k = groups[step][g][big].count;
-          if (k != 0) total += k * HitScore(base, g ? kGogoFactor : 1.0, big != 0);
-        }
-      }
+    for (int i = 0; i < groupCount; ++i) {
+      const Group& g = groups[i];
+      total += g.count * HitScore(init + g.step * diff, g.gogo, g.big);
     }
     return ClampToInt(total);
   }
