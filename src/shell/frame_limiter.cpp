@@ -29,6 +29,8 @@ void PaceFrame() {
     if (wait > 0) WaitPumpingMs(wait);
   }
   uint32_t now = platform::TimeGetTimeMs();
+  // The very first frame has no previous one: its duration is 0, not the time since boot.
+  if (!f.batchStarted && f.index == 0) f.previousFrameMs = now;
   f.durations[f.index] = static_cast<int>(now - f.previousFrameMs);
   f.previousFrameMs = now;
   if (f.index == 0) {

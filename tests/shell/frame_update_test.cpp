@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/events.h"
+#include "platform/time.h"
+#include "shell/config.h"
+#include "shell/frame_update.h"
+#include "shell/keyboard.h"
+#include "shell/state.h"
+
+namespace {
+
+int32_t g_storedSeconds = -1;
+void StoreSeconds(int32_t s) { g_storedSeconds = s; }
+
+class FrameUpdateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::TimeUseVirtualClock(100000.0, true);
+    shell::ResetShellState();
+    shell::ResetKeyboard();
+    shell::ResetFrameUpdate();
+    shell::ResetConfiguration();
+    platform::ResetEvents();
+    shell::Hooks = shell::ShellHooks{};
+    g_storedSeconds = -1;
+  }
+  void TearDown() override {
+    platform::TimeUseRealClock();
+    platform::ResetEvents();
+    shell::Hooks = shell::ShellHooks{};
+  }
+  static platform::WindowEvent Key(platform::EventKind kind, int vk) {
+    platform::WindowEvent e{};
+    e.kind = kind;
+    e.virtualKey = vk;
+    return e;
+  }
+};
+
+struct SizeKeysCase {
+  const char* name;
+  std::vector<int> keys;  // digits pressed in the same frame
+  int width, height;
+};
+
+class WindowSizeKeys : public FrameUpdateTest, public ::testing::WithParamInterface<SizeKeysCase> {};
+
+TEST_P(WindowSizeKeys, SetTheClientSizeOfTheLastKey) {
+  for (int k : GetParam().keys) shell::WindowKeys[shell::kVk1 + k - 1] = 1;
+  shell::ApplyWindowSizeKeys();
+  EXPECT_EQ(shell::ClientWidth, GetParam().width);
+  EXPECT_EQ(shell::ClientHeight, GetParam().height);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WindowSizeKeys,
+    ::testing::Values(SizeKeysCase{"One", {1}, 512, 384}, SizeKeysCase{"Two", {2}, 640, 480},
+                      SizeKeysCase{"Three", {3}, 800, 600}, SizeKeysCase{"Four", {4}, 1024, 768},
+                      SizeKeysCase{"Five", {5}, 1200, 900}, SizeKeysCase{"Six", {6}, 1440, 1080},
+                      SizeKeysCase{"OneAndSix", {1, 6}, 1440, 1080},
+                      SizeKeysCase{"None", {}, 640, 480}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FrameUpdateTest, HeldSizeKeyDoesNotResizeAgain) {
+  shell::WindowKeys[shell::kVk1 + 2] = 2;  // 3 held since the last frame
+  shell::ApplyWindowSizeKeys();
+  EXPECT_EQ(shell::ClientWidth, 640);
+}
+
+TEST_F(FrameUpdateTest, SceneChangeRestartsSceneFrameAndRemembersThePrevious) {
+  shell::PerFrameUpdate();
+  EXPECT_EQ(shell::SceneFrame, 1);
+  shell::PerFrameUpdate();
+  EXPECT_EQ(shell::SceneFrame, 2);
+  shell::SceneId.store(shell::kSceneSongSelect);
+  shell::PerFrameUpdate();
+  EXPECT_EQ(shell::SceneFrame, 1);
+  EXPECT_EQ(shell::PreviousScene, shell::kSceneBoot);
+}
+
+TEST_F(FrameUpdateTest, AppClockContinuesTheLifetimePlayTime) {
+  shell::Hooks.storePlayTime = StoreSeconds;
+  shell::ClockBase = 100000.0 - 7000.0 * 1000.0;  // 7000 s played before
+  shell::PerFrameUpdate();
+  EXPECT_DOUBLE_EQ(shell::AppClock, 7000000.0);
+  platform::TimeAdvanceVirtualMs(2500.0);
+  shell::PerFrameUpdate();
+  // The seconds stored come from the previous frame's clock.
+  EXPECT_EQ(g_storedSeconds, 7000);
+  shell::PerFrameUpdate();
+  EXPECT_EQ(g_storedSeconds, 7002);
+}
+
+TEST_F(FrameUpdateTest, CursorHidingFollowsHideMouseTime) {
+  shell::HideMouseTime = -1;
+  shell::PerFrameUpdate();
+  platform::TimeAdvanceVirtualMs(100000.0);
+  shell::PerFrameUpdate();
+  EXPECT_TRUE(shell::CursorShown());
+
+  shell::ResetFrameUpdate();
+  shell::HideMouseTime = 0;
+  shell::PerFrameUpdate();
+  EXPECT_FALSE(shell::CursorShown()) << "0 hides the cursor even while it moves";
+
+  shell::ResetFrameUpdate();
+  shell::HideMouseTime = 3000;
+  shell::PerFrameUpdate();
+  platform::TimeAdvanceVirtualMs(2999.0);
+  shell::PerFrameUpdate();
+  shell::PerFrameUpdate();
+  EXPECT_TRUE(shell::CursorShown());
+  platform::TimeAdvanceVirtualMs(1.0);
+  shell::PerFrameUpdate();
+  EXPECT_FALSE(shell::CursorShown());
+}
+
+TEST_F(FrameUpdateTest, PumpAdvancesCountersBeforeDispatching) {
+  platform::PushEventForTest(Key(platform::EventKind::kKeyDown, shell::kVkF));
+  EXPECT_FALSE(shell::MessagePump());
+  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 1);
+  platform::PushEventForTest(Key(platform::EventKind::kKeyDown, shell::kVkF));  // repeat
+  shell::MessagePump();
+  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 2);
+  // Pressed and released within one frame's messages: never reads 1.
+  platform::PushEventForTest(Key(platform::EventKind::kKeyDown, shell::kVkJ));
+  platform::PushEventForTest(Key(platform::EventKind::kKeyUp, shell::kVkJ));
+  shell::MessagePump();
+  EXPECT_EQ(shell::WindowKeys[shell::kVkJ], 0);
+}
+
+TEST_F(FrameUpdateTest, DroppedFileKeepsTheFirstPathWithForwardSlashes) {
+  platform::WindowEvent e{};
+  e.kind = platform::EventKind::kDropFile;
+  std::strcpy(e.path, "C:\\songs\\a.tja");
+  platform::PushEventForTest(e);
+  shell::MessagePump();
+  EXPECT_STREQ(shell::DroppedFilePath, "C:/songs/a.tja");
+}
+
+TEST_F(FrameUpdateTest, QuitIsReportedEvenWhenTheQueueIsFull) {
+  for (int i = 0; i < 5000; ++i) platform::PushEventForTest(Key(platform::EventKind::kKeyDown, 0x41));
+  platform::WindowEvent q{};
+  q.kind = platform::EventKind::kQuit;
+  platform::PushEventForTest(q);
+  EXPECT_TRUE(shell::MessagePump());
+}
+
+TEST_F(FrameUpdateTest, WaitPumpingAdvancesTheVirtualClockInMillisecondSlices) {
+  double before = platform::TimeNowMs();
+  shell::WaitPumpingMs(7);
+  EXPECT_DOUBLE_EQ(platform::TimeNowMs() - before, 7.0);
+}
+
+}  // namespace

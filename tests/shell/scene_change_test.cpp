@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/events.h"
+#include "shell/frame_update.h"
+#include "shell/scene_change.h"
+#include "shell/state.h"
+
+namespace {
+
+std::atomic<int> g_fills{0};
+std::atomic<int> g_frames{0};
+std::atomic<int> g_loaderKind{-1};
+
+void CountFill() { ++g_fills; }
+void CountFrame() { ++g_frames; }
+
+// The loader's side of the hand-shake, on its own thread as in the game.
+void StartTestLoader() {
+  std::thread([] {
+    shell::ResourcesReady.store(0, std::memory_order_release);
+    g_loaderKind.store(shell::LoadKind.load(std::memory_order_acquire));
+    shell::ResourcesReady.store(1, std::memory_order_release);
+    shell::ScenePhase.store(shell::kScenePhaseLoaded, std::memory_order_release);
+  }).detach();
+}
+
+class SceneChangeLoader : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    shell::ResetShellState();
+    shell::ResetFrameUpdate();
+    platform::ResetEvents();
+    g_fills = 0;
+    g_frames = 0;
+    g_loaderKind = -1;
+    shell::LoaderHooks = shell::SceneChangeHooks{};
+    shell::LoaderHooks.fillLoadingScreen = CountFill;
+    shell::LoaderHooks.endFrame = CountFrame;
+    shell::LoaderHooks.startLoader = StartTestLoader;
+  }
+  void TearDown() override {
+    shell::LoaderHooks = shell::SceneChangeHooks{};
+    platform::ResetEvents();
+  }
+};
+
+TEST_F(SceneChangeLoader, HandsOverThroughTheLoaderThread) {
+  shell::SceneId.store(shell::kSceneSongSelect);
+  shell::SceneChange(shell::kScenePlay);
+  EXPECT_EQ(shell::SceneId.load(), shell::kScenePlay);
+  EXPECT_EQ(g_loaderKind.load(), shell::kScenePlay);
+  EXPECT_EQ(shell::ScenePhase.load(), shell::kScenePhaseLoaded);
+  EXPECT_EQ(shell::ResourcesReady.load(), 1);
+  EXPECT_EQ(g_fills.load(), 1);
+  EXPECT_EQ(g_frames.load(), 1) << "the loading fill is presented before the loader starts";
+}
+
+TEST_F(SceneChangeLoader, OwnHandOverPictureSkipsTheFill) {
+  shell::SceneChange(shell::kSceneResult, true);
+  EXPECT_EQ(g_fills.load(), 0);
+  EXPECT_EQ(shell::SceneId.load(), shell::kSceneResult);
+}
+
+std::string g_markerPath;
+void ExitWritingMarker() {
+  FILE* f = std::fopen(g_markerPath.c_str(), "w");
+  if (f) {
+    std::fputs("saved", f);
+    std::fclose(f);
+  }
+  std::_Exit(0);
+}
+void NeverFinishingLoader() {}
+
+TEST_F(SceneChangeLoader, WindowClosedDuringTheLoadStillSavesAndExits) {
+  char tmpl[] = "/tmp/kodoban_scene_XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  g_markerPath = std::string(tmpl) + "/saved";
+  shell::LoaderHooks.startLoader = NeverFinishingLoader;
+  shell::LoaderHooks.exitProgram = ExitWritingMarker;
+  EXPECT_EXIT(
+      {
+        platform::RequestQuit();
+        shell::SceneChange(shell::kScenePlay);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(access(g_markerPath.c_str(), F_OK), 0) << "the exit path ran its save";
+  std::remove(g_markerPath.c_str());
+  rmdir(tmpl);
+}
+
+}  // namespace
