@@ -1,0 +1,221 @@
+// Branch selection, section resets, and tempo and gogo changes on lanes not played.
+#include <gtest/gtest.h>
+
+#include "play_fixture.h"
+
+using namespace playtest;
+using play::SimResult;
+
+namespace {
+
+// Ten lane-0 dons at 1000..3700, a branch judged at 4500 for the measure at 5000, and one
+// don per branch lane at 5000 with its bar line.
+struct AccuracyChart {
+  int normal, expert, master;
+  AccuracyChart(ChartBuilder& b, double expert_, double master_) {
+    for (int i = 0; i < 10; ++i) b.Note(chart::kNoteDon, 1000.0 + 300 * i);
+    b.Bar(0.0);
+    b.Bar(5000.0, chart::kLaneNormal);
+    b.Bar(5000.0, chart::kLaneExpert);
+    b.Bar(5000.0, chart::kLaneMaster);
+    normal = b.Note(chart::kNoteDon, 5000.0, chart::kLaneNormal);
+    expert = b.Note(chart::kNoteDon, 5000.0, chart::kLaneExpert);
+    master = b.Note(chart::kNoteDon, 5000.0, chart::kLaneMaster);
+    b.Branch(chart::kConditionAccuracy, expert_, master_, 5000.0, 4500.0);
+  }
+};
+
+struct AccuracyCase {
+  const char* name;
+  int greats, goods, bads;
+  int lane;
+};
+
+class Accuracy : public ::testing::TestWithParam<AccuracyCase> {};
+
+TEST_P(Accuracy, PicksTheLane) {
+  const AccuracyCase& c = GetParam();
+  ChartBuilder b;
+  AccuracyChart ch(b, 70, 90);
+  std::vector<play::SimPress> presses;
+  int note = 0;
+  for (int i = 0; i < c.greats; ++i, ++note) presses.push_back(Press(1000.0 + 300 * note, "F"));
+  for (int i = 0; i < c.goods; ++i, ++note) presses.push_back(Press(1030.0 + 300 * note, "F"));
+  for (int i = 0; i < c.bads; ++i, ++note) presses.push_back(Press(1080.0 + 300 * note, "F"));
+  presses.push_back(Press(5000.0, "J"));
+  SimResult r = PlayWith(presses);
+  ASSERT_EQ(r.lanes.size(), 1u);
+  EXPECT_EQ(r.great, c.greats + 1);
+  EXPECT_EQ(r.good, c.goods);
+  EXPECT_EQ(r.bad, c.bads);
+  EXPECT_EQ(r.lanes[0].clock, 4500.0);
+  EXPECT_EQ(r.lanes[0].from, chart::kLaneNormal);
+  EXPECT_EQ(r.lanes[0].to, c.lane);
+  EXPECT_EQ(play::Play.currentLane.load(), c.lane);
+  EXPECT_EQ(play::Play.laneBefore.load(), chart::kLaneNormal);
+  EXPECT_EQ(play::Play.lastEvaluationTime.load(), 4500.0);
+  const int played = c.lane == 1 ? ch.normal : c.lane == 2 ? ch.expert : ch.master;
+  EXPECT_EQ(r.notes[played].state, play::kNoteGreat);
+  for (int n : {ch.normal, ch.expert, ch.master}) {
+    if (n != played) {
+      EXPECT_EQ(r.notes[n].state, play::kNoteDead);
+    }
+  }
+  for (int bar = 1; bar <= 3; ++bar) EXPECT_EQ(play::BarLineLive(bar), bar == c.lane ? 1 : 0) << bar;
+  EXPECT_EQ(play::BarLineLive(0), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Thresholds70And90, Accuracy,
+                         ::testing::Values(AccuracyCase{"master90", 8, 2, 0, 3}, AccuracyCase{"expert70", 6, 2, 2, 2},
+                                           AccuracyCase{"normal60", 6, 0, 4, 1}, AccuracyCase{"allGreat", 10, 0, 0, 3}),
+                         [](const ::testing::TestParamInfo<AccuracyCase>& i) { return std::string(i.param.name); });
+
+TEST(Branch, AccuracyWithNothingJudgedIsZero) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 3000.0, chart::kLaneMaster);
+  b.Branch(chart::kConditionAccuracy, 0.5, 1.0, 3000.0, 2500.0);
+  b.Branch(chart::kConditionAccuracy, -1.0, 0.0, 5000.0, 4500.0);
+  SimResult r = PlayWith({});
+  ASSERT_EQ(r.lanes.size(), 2u);
+  EXPECT_EQ(r.lanes[0].to, chart::kLaneNormal);
+  EXPECT_EQ(r.lanes[1].to, chart::kLaneMaster);  // a threshold of 0 is reached by 0
+}
+
+// A roll at 1000-2000 and a balloon at 2100-2500 in lane 0, a section, a branch on roll hits.
+SimResult RollBranch(double sectionTime, int sectionLane, int hitsBefore, int hitsAfter) {
+  ChartBuilder b;
+  b.Note(chart::kNoteRoll, 1000.0);
+  b.Note(chart::kNoteRollEnd, 2000.0);
+  b.Note(chart::kNoteBalloon, 2100.0, 0, false, 100);
+  b.Note(chart::kNoteRollEnd, 2500.0);
+  if (sectionTime >= 0) b.Section(sectionTime, sectionLane);
+  b.Branch(chart::kConditionRoll, 5, 10, 4000.0, 3000.0);
+  std::vector<play::SimPress> presses;
+  for (int i = 0; i < hitsBefore; ++i) presses.push_back(Press(1000.0 + 50 * i, "F", 20));
+  for (int i = 0; i < hitsAfter; ++i) presses.push_back(Press(1600.0 + 50 * i, "K", 20));
+  for (int i = 0; i < 10; ++i) presses.push_back(Press(2150.0 + 30 * i, "F", 10));
+  return PlayWith(presses);
+}
+
+TEST(Branch, RollConditionCountsRollHitsSinceTheSection) {
+  SimResult all = RollBranch(-1, 0, 4, 6);
+  EXPECT_EQ(all.roll, 10);
+  EXPECT_EQ(all.notes[2].hits, 10);  // balloon hits don't count towards the roll condition
+  ASSERT_EQ(all.lanes.size(), 1u);
+  EXPECT_EQ(all.lanes[0].to, chart::kLaneMaster);
+
+  SimResult sectioned = RollBranch(1500.0, chart::kLaneCommon, 4, 6);
+  EXPECT_EQ(sectioned.lanes[0].to, chart::kLaneExpert);
+
+  // A section on the expert lane while the normal lane is played resets nothing.
+  SimResult otherLane = RollBranch(1500.0, chart::kLaneExpert, 4, 6);
+  EXPECT_EQ(otherLane.lanes[0].to, chart::kLaneMaster);
+}
+
+TEST(Branch, ScoreConditionUsesTheWholePlay) {
+  ChartBuilder b;
+  for (int i = 0; i < 3; ++i) b.Note(chart::kNoteDon, 1000.0 + 100 * i);  // 3 x 1000 points
+  b.Section(2000.0);
+  b.Branch(chart::kConditionScore, 2000, 5000, 4000.0, 3000.0);
+  SimResult r = Auto();
+  EXPECT_EQ(r.score, 3000);
+  ASSERT_EQ(r.lanes.size(), 1u);
+  EXPECT_EQ(r.lanes[0].to, chart::kLaneExpert);
+}
+
+TEST(Branch, TwoBranchPointsInOnePass) {
+  ChartBuilder b;
+  const int early[3] = {b.Note(chart::kNoteDon, 3000.0, 1), b.Note(chart::kNoteDon, 3000.0, 2),
+                        b.Note(chart::kNoteDon, 3000.0, 3)};
+  const int late[3] = {b.Note(chart::kNoteDon, 5000.0, 1), b.Note(chart::kNoteDon, 5000.0, 2),
+                       b.Note(chart::kNoteDon, 5000.0, 3)};
+  b.Branch(chart::kConditionAccuracy, -1, 0, 3000.0, 2500.0);   // master
+  b.Branch(chart::kConditionAccuracy, 101, 102, 5000.0, 2500.0);  // normal
+  SimResult r = Auto();
+  ASSERT_EQ(r.lanes.size(), 2u);
+  EXPECT_EQ(r.lanes[0].from, 1);
+  EXPECT_EQ(r.lanes[0].to, 3);
+  EXPECT_EQ(r.lanes[1].from, 1);  // both see the lane the pass started with
+  EXPECT_EQ(r.lanes[1].to, 1);
+  EXPECT_EQ(play::Play.currentLane.load(), 1);  // the later one wins
+  EXPECT_EQ(r.notes[early[2]].state, play::kNoteGreat);
+  EXPECT_EQ(r.notes[early[0]].state, play::kNoteDead);
+  EXPECT_EQ(r.notes[late[0]].state, play::kNoteGreat);
+  EXPECT_EQ(r.notes[late[2]].state, play::kNoteDead);
+}
+
+TEST(Branch, NotesBeforeTheBranchStartKeepTheirFlags) {
+  ChartBuilder b;
+  const int running = b.Note(chart::kNoteDon, 2900.0, chart::kLaneNormal);
+  const int masterEarly = b.Note(chart::kNoteDon, 2950.0, chart::kLaneMaster);
+  const int master = b.Note(chart::kNoteDon, 3000.0, chart::kLaneMaster);
+  b.Branch(chart::kConditionAccuracy, -1, 0, 3000.0, 2500.0);
+  SimResult r = Auto();
+  EXPECT_EQ(r.notes[running].state, play::kNoteGreat);
+  EXPECT_EQ(r.notes[masterEarly].state, play::kNoteDead);
+  EXPECT_EQ(r.notes[master].state, play::kNoteGreat);
+}
+
+TEST(Branch, BranchesStartOnTheNormalLane) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0, chart::kLaneNormal);
+  b.Note(chart::kNoteDon, 1000.0, chart::kLaneExpert);
+  b.Branch(chart::kConditionAccuracy, 0, 0, 9000.0, 8000.0);
+  play::SimResult r;
+  play::SimBegin(play::SimOptions{}, {}, &r);
+  EXPECT_EQ(play::Play.currentLane.load(), chart::kLaneNormal);
+  EXPECT_EQ(play::NoteLive(0), 1);
+  EXPECT_EQ(play::NoteLive(1), 0);
+  play::SimFinish(&r);
+  ChartBuilder plain;
+  plain.Note(chart::kNoteDon, 1000.0);
+  play::SimBegin(play::SimOptions{}, {}, &r);
+  EXPECT_EQ(play::Play.currentLane.load(), chart::kLaneCommon);
+  play::SimFinish(&r);
+}
+
+TEST(LaneEvents, TempoAndGogoOnLanesNotPlayed) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0);
+  b.Bpm(240.0, 1000.0, chart::kLaneExpert);
+  b.Bpm(180.0, 1200.0, chart::kLaneNormal);
+  b.Gogo(true, 1000.0, chart::kLaneExpert);
+  b.Gogo(true, 1500.0, chart::kLaneCommon);
+  b.Gogo(false, 1400.0, chart::kLaneCommon);  // due in the same pass, but not later than 1500
+  b.Branch(chart::kConditionAccuracy, -1, 200, 3000.0, 2000.0);  // to expert
+  play::SimResult r;
+  play::SimBegin(play::SimOptions{}, {}, &r);
+  ASSERT_TRUE(play::SimRunUntil(1100.0));
+  EXPECT_EQ(play::Play.currentBpm.load(), 120.0);
+  EXPECT_EQ(play::Play.gogo.load(), 0);
+  EXPECT_EQ(chart::TheChart.bpmChanges[1].fired, 1);
+  ASSERT_TRUE(play::SimRunUntil(1200.0));
+  EXPECT_EQ(play::Play.currentBpm.load(), 180.0);
+  ASSERT_TRUE(play::SimRunUntil(1500.0));
+  EXPECT_EQ(play::Play.gogo.load(), 1);
+  EXPECT_EQ(play::Play.lastGogoTime.load(), 1500.0);
+  ASSERT_TRUE(play::SimRunUntil(3000.0));
+  EXPECT_EQ(play::Play.currentLane.load(), chart::kLaneExpert);
+  // The expert tempo change was spent while the normal lane was played.
+  EXPECT_EQ(play::Play.currentBpm.load(), 180.0);
+  play::SimFinish(&r);
+}
+
+TEST(Sections, ResetTheCountersOnlyForTheirLane) {
+  ChartBuilder b;
+  for (int i = 0; i < 4; ++i) b.Note(chart::kNoteDon, 1000.0 + 100 * i);
+  b.Section(1150.0, chart::kLaneExpert);
+  b.Section(1250.0, chart::kLaneNormal);
+  b.Branch(chart::kConditionAccuracy, 200, 300, 9000.0, 8000.0);
+  play::SimResult r;
+  play::SimBegin(play::SimOptions{}, {}, &r);
+  play::Play.autoPlay = true;
+  ASSERT_TRUE(play::SimRunUntil(1200.0));
+  EXPECT_EQ(play::Play.sectionGreat.load(), 3);
+  ASSERT_TRUE(play::SimRunUntil(1300.0));
+  EXPECT_EQ(play::Play.sectionGreat.load(), 1);  // reset at 1250, then the fourth note
+  EXPECT_EQ(chart::TheChart.sections[0].fired, 1);
+  play::SimFinish(&r);
+}
+
+}  // namespace
