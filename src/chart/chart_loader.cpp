@@ -500,8 +500,9 @@ int LoadChart(const char* path, int course) {
   if (path == nullptr) return -1;
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return -1;
+  // Only plain files: a folder has no lines and a device may never end.
   struct stat st;
-  if (fstat(fileno(file), &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
     std::fclose(file);
     return -1;
   }

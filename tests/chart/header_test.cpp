@@ -170,6 +170,7 @@ TEST(Header, UnopenableFileLeavesTheChartAlone) {
   Load("TITLE:Kept\n#START\n1,\n#END\n");
   EXPECT_EQ(chart::LoadChart("/nonexistent/dir/song.tja", 3), -1);
   EXPECT_EQ(chart::LoadChart("/tmp", 3), -1);  // a folder is not a chart
+  EXPECT_EQ(chart::LoadChart("/dev/zero", 3), -1);  // nor is an endless device
   EXPECT_STREQ(chart::TheChart.title, "Kept");
   EXPECT_EQ(chart::TheChart.totals.notes, 1);
 }

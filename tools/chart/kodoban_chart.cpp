@@ -237,8 +237,11 @@ int main(int argc, char** argv) {
 
   // Dumps go only where asked, never into the current folder as a side effect.
   shell::DebugMode = false;
+  errno = 0;
   if (chart::LoadChart(path, course) != 0) {
-    std::fprintf(stderr, "kodoban-chart: cannot open chart '%s': %s\n", path, std::strerror(errno));
+    int err = errno;
+    std::fprintf(stderr, "kodoban-chart: cannot open chart '%s': %s\n", path,
+                 err != 0 ? std::strerror(err) : "not a regular file");
     return 1;
   }
   if (dumpDir != nullptr) chart::WriteDebugDumps(dumpDir);
