@@ -522,7 +522,7 @@ std::vector<Song> Songs() {
   {
     Song s{"Bonus Track", "morning_stroll", "Morning Stroll", "Kodoban Originals",
            1.2, 12.0, 65, {{0, false}, {7, false}, {9, true}, {5, false}}, 1, 505, {}, {}};
-    s.sections = {S(2, 104, kIntro), S(8, 104, kVerse), S(8, 104, kChorus, true), S(4, 104, kVerse),
+    s.sections = {S(2, 104, kIntro), S(8, 104, kVerse), S(8, 104, kChorus, true), S(6, 104, kVerse),
                   S(2, 104, kEnding)};
     s.courses = {
         {"Easy", 1, 5,
