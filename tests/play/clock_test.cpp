@@ -1,0 +1,218 @@
+// The play clock, the BeatClock, the song's start and end, and the worker thread.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "platform/keystate.h"
+#include "platform/time.h"
+#include "play_fixture.h"
+#include "sound/sound.h"
+
+using namespace playtest;
+
+namespace {
+
+TEST(PlayClock, StartsTwoSecondsEarlyOrAtANegativeOffset) {
+  const struct {
+    double offset, start;
+  } cases[] = {{0.0, -2000.0}, {-1500.0, -2000.0}, {1250.0, -2000.0}, {-2000.0, -2000.0}, {-3000.0, -3000.0}};
+  for (const auto& c : cases) {
+    ChartBuilder b;
+    chart::TheChart.offsetMs = c.offset;
+    b.Note(chart::kNoteDon, 0.0);
+    play::SimResult r;
+    play::SimBegin(play::SimOptions{}, {}, &r);
+    EXPECT_EQ(play::Play.playClock.load(), c.start) << c.offset;
+    EXPECT_EQ(play::Play.playStartTime.load(), c.start);
+    ASSERT_TRUE(play::SimStep());
+    ASSERT_TRUE(play::SimStep());
+    EXPECT_EQ(play::Play.playClock.load(), c.start + 1);
+    play::SimFinish(&r);
+    EXPECT_EQ(r.endClock, 3000.0);
+  }
+}
+
+TEST(PlayClock, BeatClockAdvances3600UnitsPerBeat) {
+  ChartBuilder b;
+  chart::TheChart.bpm = 150.0;
+  chart::TheChart.bpmChanges[0].value = 150.0;
+  b.Note(chart::kNoteDon, 5000.0);
+  play::SimResult r;
+  play::SimBegin(play::SimOptions{}, {}, &r);
+  ASSERT_TRUE(play::SimRunUntil(-1000.0));
+  const double oneSecond = play::Play.beatClock.load();
+  ASSERT_TRUE(play::SimRunUntil(0.0));
+  const double twoSeconds = play::Play.beatClock.load();
+  // 2.5 beats a second, within one tick of 37.5 units.
+  EXPECT_NEAR(oneSecond, 9000.0, 37.5);
+  EXPECT_NEAR(twoSeconds - oneSecond, 9000.0, 37.5);
+  play::SimFinish(&r);
+}
+
+TEST(PlayClock, TempoChangeMovesTheBeat) {
+  ChartBuilder b;
+  b.Bpm(60.0, 0.0);
+  b.Note(chart::kNoteDon, 5000.0);
+  play::SimResult r;
+  play::SimBegin(play::SimOptions{}, {}, &r);
+  ASSERT_TRUE(play::SimRunUntil(0.0));
+  const double atZero = play::Play.beatClock.load();
+  ASSERT_TRUE(play::SimRunUntil(1000.0));
+  EXPECT_NEAR(play::Play.beatClock.load() - atZero, 3600.0, 15.0);
+  EXPECT_EQ(play::Play.currentBpm.load(), 60.0);
+  play::SimFinish(&r);
+}
+
+TEST(PlayClock, NoteXFollowsTheFormula) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0, 0, false, 5, 120.0, 1.0);
+  b.Note(chart::kNoteDon, 1000.0, 0, false, 5, 200.0, 1.5);
+  play::SimOptions o;
+  o.scrollSpeed = 2;
+  play::SimResult r;
+  play::SimBegin(o, {}, &r);
+  ASSERT_TRUE(play::SimRunUntil(0.0));
+  EXPECT_DOUBLE_EQ(play::NoteX(0), 1000.0 * 120.0 / 480.0 * 2 + 149.0);
+  // Notes far right of the screen keep a position beyond it until they come near.
+  EXPECT_GT(play::NoteX(1), 800.0);
+  ASSERT_TRUE(play::SimRunUntil(700.0));
+  EXPECT_DOUBLE_EQ(play::NoteX(1), 300.0 * 1.5 * 200.0 / 480.0 * 2 + 149.0);
+  ASSERT_TRUE(play::SimRunUntil(1000.0));
+  EXPECT_DOUBLE_EQ(play::NoteX(0), 149.0);
+  play::SimFinish(&r);
+}
+
+// A mono 16-bit WAV of silence.
+std::vector<unsigned char> SilentWave(int ms) {
+  const int rate = 44100, frames = rate * ms / 1000, bytes = frames * 2;
+  std::vector<unsigned char> w(44 + bytes, 0);
+  auto put32 = [&](int at, uint32_t v) { std::memcpy(&w[at], &v, 4); };
+  auto put16 = [&](int at, uint16_t v) { std::memcpy(&w[at], &v, 2); };
+  std::memcpy(&w[0], "RIFF", 4);
+  put32(4, 36 + bytes);
+  std::memcpy(&w[8], "WAVEfmt ", 8);
+  put32(16, 16);
+  put16(20, 1);
+  put16(22, 1);
+  put32(24, rate);
+  put32(28, rate * 2);
+  put16(32, 2);
+  put16(34, 16);
+  std::memcpy(&w[36], "data", 4);
+  put32(40, bytes);
+  return w;
+}
+
+// Runs passes by hand with a song loaded; returns the clock at which the song was started.
+double SongStartClock(double offset, int soundDelay, bool autoPlay) {
+  ChartBuilder b;
+  chart::TheChart.offsetMs = offset;
+  b.Note(chart::kNoteDon, 10000.0);
+  sound::SoundReset();
+  std::vector<unsigned char> wave = SilentWave(3000);
+  play::Sounds.song = sound::LoadSoundFromMemory(wave.data(), wave.size());
+  EXPECT_GE(play::Sounds.song, 0);
+  shell::SceneId.store(shell::kScenePlay);
+  shell::LoadKind.store(shell::kScenePlay);
+  shell::SoundDelay = soundDelay;
+  shell::AutoPlay = autoPlay;
+  platform::TimeUseVirtualClock(0.0, false);
+  play::SetKeySource([](std::atomic<int32_t>*) {});
+  play::BeginPlay();
+  EXPECT_EQ(play::Play.songPlayback.load(), play::kSongWaiting);
+  double started = NAN;
+  for (int k = 0; k < 5000 && std::isnan(started); ++k) {
+    platform::TimeSetVirtualMs(k);
+    play::PlayWorkerPass();
+    if (play::Play.songPlayback.load() != play::kSongWaiting) started = play::Play.playClock.load();
+  }
+  play::SetKeySource(nullptr);
+  platform::TimeUseRealClock();
+  sound::SoundReset();
+  play::ResetPlaySounds();
+  return started;
+}
+
+TEST(SongStart, ComesWhenTheSongIsDue) {
+  // OFFSET -1.5 s: the clock starts at -2000 and the song 500 ms later.
+  EXPECT_EQ(SongStartClock(-1500.0, 0, false), -1499.0);
+  // OFFSET -3 s: at once.
+  EXPECT_EQ(SongStartClock(-3000.0, 0, false), -2999.0);
+  // SoundDelay 50 starts the song 50 ms later against the notes; auto play ignores it.
+  EXPECT_EQ(SongStartClock(0.0, 50, false), 51.0);
+  EXPECT_EQ(SongStartClock(0.0, 50, true), 1.0);
+}
+
+TEST(SongEnd, ASongWithoutAudioEndsThreeSecondsAfterItsLastNote) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1234.5);
+  b.Note(chart::kNoteDon, 800.0);
+  play::SimResult r = PlayWith({});
+  EXPECT_EQ(play::Play.songPlayback.load(), play::kSongEnded);
+  EXPECT_EQ(r.endClock, 4234.5);
+  EXPECT_EQ(r.passes, 6235);  // clocks -2000 .. 4234
+}
+
+TEST(FullComboVoice, PlaysOnceASecondAfterTheLastNote) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0);
+  play::SimResult r;
+  play::SimBegin(play::SimOptions{true}, {}, &r);
+  ASSERT_TRUE(play::SimRunUntil(2000.0));
+  EXPECT_EQ(play::Play.fullComboVoicePlayed, 0);
+  ASSERT_TRUE(play::SimRunUntil(2001.0));
+  EXPECT_EQ(play::Play.fullComboVoicePlayed, 1);
+  play::SimFinish(&r);
+}
+
+TEST(Pause, EnterCallsTheMenuInPlaceOfTheNotePass) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 0.0);
+  static int calls = 0;
+  calls = 0;
+  play::SimResult r;
+  play::SimBegin(play::SimOptions{}, {}, &r);
+  play::SetPauseMenu([]() { return ++calls >= 2 ? -1 : 0; });
+  // The scripted key source only drives the drum keys; press Enter by hand.
+  ASSERT_TRUE(play::SimRunUntil(-1000.0));
+  play::SetKeySource([](std::atomic<int32_t>* k) { k[shell::kDikEnter].store(1); });
+  EXPECT_TRUE(play::SimStep());
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(play::SimStep());  // the menu says the worker ends
+  play::SetPauseMenu(nullptr);
+  play::SimFinish(&r);
+}
+
+TEST(PlayWorkerThread, RunsOnItsOwnThreadAndEndsWithTheScene) {
+  ChartBuilder b;
+  for (int i = 0; i < 200; ++i) b.Note(1 + i % 4, 10.0 * i);
+  b.Note(chart::kNoteRoll, 2100.0);
+  b.Note(chart::kNoteRollEnd, 2300.0);
+  shell::SceneId.store(shell::kScenePlay);
+  shell::LoadKind.store(shell::kScenePlay);
+  shell::AutoPlay = true;
+  platform::KeyStateReset();
+  shell::ResetKeyboard();
+  platform::TimeUseVirtualClock(0.0, true);  // every Sleep(1) of the worker advances the clock
+  play::BeginPlay();
+  play::StartPlayWorker();
+  // The drawing side: read what the worker leaves while it runs.
+  int seenCombo = 0;
+  while (play::Play.playClock.load() < 3000.0) {
+    seenCombo = std::max(seenCombo, play::Play.combo.load());
+    for (int i = 0; i < 200; i += 50) (void)play::NoteState(i), (void)play::NoteX(i);
+    (void)play::Play.effects[play::Play.nextEffect.load()].time.load();
+    std::this_thread::yield();
+  }
+  shell::SceneId.store(shell::kSceneResult, std::memory_order_release);
+  while (play::Play.workerEnded.load(std::memory_order_acquire) == 0) std::this_thread::yield();
+  platform::TimeUseRealClock();
+  EXPECT_EQ(play::Play.great.load(), 200);
+  EXPECT_EQ(play::Play.maxCombo.load(), 200);
+  EXPECT_GT(play::Play.roll.load(), 0);
+  EXPECT_LE(seenCombo, 200);
+}
+
+}  // namespace
