@@ -10,6 +10,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -93,7 +94,12 @@ bool ResolveFace(const char* face, std::string* file, int* index) {
       *index = r.index;
       return true;
     }
-  static bool fcReady = FcInit() == FcTrue;
+  static bool fcReady = [] {
+    if (FcInit() != FcTrue) return false;
+    // fontconfig keeps its configuration until told to let go; do so when the game ends.
+    std::atexit(FcFini);
+    return true;
+  }();
   if (!fcReady) return false;
   std::string family = platform::ToUtf8(request);
   bool found = MatchFont(family, file, index, true) || MatchFont("", file, index, true) ||

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -18,8 +20,15 @@ namespace gfxtest {
 inline std::string TestDir() {
   static std::string dir = [] {
     std::string d = testing::TempDir() + "kodoban_graphics_" + std::to_string(getpid());
-    std::string cmd = "mkdir -p '" + d + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot create " << d;
+    std::error_code ec;
+    std::filesystem::create_directories(d, ec);
+    if (ec) ADD_FAILURE() << "cannot create " << d;
+    static char removeAtExit[512];
+    std::snprintf(removeAtExit, sizeof removeAtExit, "%s", d.c_str());
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(removeAtExit, ignored);
+    });
     return d;
   }();
   return dir;

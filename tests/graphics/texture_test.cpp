@@ -1,5 +1,6 @@
 // The texture table: loading, handles, capacity, bad files, release and device recovery.
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -169,7 +170,7 @@ TEST_F(TextureTableTest, LoadFindsTheFreeSlotAfterTheCursor) {
 
 TEST_F(TextureTableTest, LoadNumberedImagesUsesTheThemeFolder) {
   std::string theme = gfxtest::TestDir() + "/theme";
-  ASSERT_EQ(std::system(("mkdir -p '" + theme + "/Play/Number'").c_str()), 0);
+  std::filesystem::create_directories(theme + "/Play/Number");
   for (int d = 0; d < 10; ++d)
     if (d != 7)
       gfxtest::WriteSolidPng("theme/Play/Number/combo_" + std::to_string(d) + ".png", 10 + d, 12,
