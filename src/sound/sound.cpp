@@ -76,7 +76,7 @@ enum FileKind { kKindNone, kKindWave, kKindOgg };
 // "Ogg" anywhere is Ogg Vorbis.
 FileKind SniffKind(const uint8_t* head, size_t n) {
     char text[5] = {0, 0, 0, 0, 0};
-    std::memcpy(text, head, n < 4 ? n : 4);
+    if (head && n > 0) std::memcpy(text, head, n < 4 ? n : 4);
     if (std::strstr(text, "RIFF")) return kKindWave;
     if (std::strstr(text, "Ogg")) return kKindOgg;
     return kKindNone;
