@@ -43,7 +43,8 @@ std::shared_ptr<const MixerPcm> MixerConvertPcm(const uint8_t* data, size_t byte
                                                int bitsPerSample);
 
 // Opens the SDL audio device (SDL_INIT_AUDIO is initialised here if needed). 0, or -1
-// (then the mixer keeps running without output).
+// (then the mixer keeps running without output). On SDL's dummy driver no device is
+// opened and 0 is returned: the stream then follows the clock, as without a device.
 int MixerOpen();
 void MixerClose();
 bool MixerHasDevice();

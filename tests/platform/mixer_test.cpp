@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -225,21 +227,57 @@ TEST(MixerClock, FollowsTheVirtualClockWithoutADevice) {
     platform::TimeUseRealClock();
 }
 
-// The dummy driver of SDL opens like a real device.
-TEST(MixerDevice, OpensAndClosesOnTheDummyDriver) {
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
+// SDL's dummy driver keeps no time: the mixer stays on the clock.
+TEST(MixerDevice, TheDummyDriverLeavesTheStreamOnTheClock) {
+    const char* was = std::getenv("SDL_AUDIODRIVER");
+    std::string saved = was ? was : "";
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::TimeUseVirtualClock(0.0, false);
     platform::MixerReset();
-    if (platform::MixerOpen() != 0) GTEST_SKIP() << "no SDL audio driver";
+    EXPECT_EQ(platform::MixerOpen(), 0);
+    EXPECT_FALSE(platform::MixerHasDevice());
+    auto p = std::make_shared<MixerPcm>();
+    p->samples.assign(44100 * 2, 1);
+    int a = platform::MixerCreateBuffer(p);
+    platform::MixerPlay(a, false);
+    platform::TimeAdvanceVirtualMs(100.0);
+    EXPECT_EQ(platform::MixerGetPosition(a), 4410);
+    platform::MixerReset();
+    platform::TimeUseRealClock();
+    if (was) setenv("SDL_AUDIODRIVER", saved.c_str(), 1); else unsetenv("SDL_AUDIODRIVER");
+}
+
+// The disk driver is a device that writes the stream to a file.
+TEST(MixerDevice, TheDiskDriverWritesTheMixedStream) {
+    const char* was = std::getenv("SDL_AUDIODRIVER");
+    std::string saved = was ? was : "";
+    std::string file = ::testing::TempDir() + "/mixer_disk_driver.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    platform::MixerReset();
+    ASSERT_EQ(platform::MixerOpen(), 0);
     EXPECT_TRUE(platform::MixerHasDevice());
     auto p = std::make_shared<MixerPcm>();
-    p->samples.assign(2000, 1);
+    p->samples.assign(2000, 77);
     int a = platform::MixerCreateBuffer(p);
     EXPECT_EQ(platform::MixerPlay(a, true), 0);
-    EXPECT_EQ(platform::MixerGetStatus(a) & platform::kMixerPlaying, platform::kMixerPlaying);
+    EXPECT_EQ(platform::MixerGetStatus(a), platform::kMixerPlaying | platform::kMixerLooping);
+    for (int i = 0; i < 20000 && platform::MixerRenderedFrames() < 4 * platform::kMixerLatencyFrames; ++i) platform::TimeSleepMs(1);
     platform::MixerClose();
     EXPECT_FALSE(platform::MixerHasDevice());
-    EXPECT_EQ(platform::MixerGetStatus(a) & platform::kMixerLooping, platform::kMixerLooping);
+    // closing keeps the buffers and their state
+    EXPECT_EQ(platform::MixerGetStatus(a), platform::kMixerPlaying | platform::kMixerLooping);
     platform::MixerReset();
+    FILE* f = std::fopen(file.c_str(), "rb");
+    ASSERT_TRUE(f);
+    std::vector<int16_t> s(1 << 16);
+    size_t got = std::fread(s.data(), 2, s.size(), f);
+    std::fclose(f);
+    std::remove(file.c_str());
+    size_t loud = 0;
+    for (size_t i = 0; i < got; ++i) loud += s[i] == 77;
+    EXPECT_GE(loud, 2u * platform::kMixerLatencyFrames);
+    if (was) setenv("SDL_AUDIODRIVER", saved.c_str(), 1); else unsetenv("SDL_AUDIODRIVER");
 }
 
 }  // namespace
