@@ -1,0 +1,21 @@
+# kodoban-sim exit statuses: 1 for an unreadable chart or inputs file, 2 for a malformed
+# input line, 0 and one JSON object for a play.
+if(TARGET kodoban-sim)
+  set(_sim_dir ${CMAKE_CURRENT_BINARY_DIR}/play_sim)
+  file(MAKE_DIRECTORY ${_sim_dir})
+  file(WRITE ${_sim_dir}/song.tja "TITLE:sim\nBPM:120\nCOURSE:Oni\nLEVEL:3\n#START\n1020,\n3000,\n#END\n")
+  file(WRITE ${_sim_dir}/good.txt "0 F\n1000 K 20\n\n2000 FJ\n")
+  file(WRITE ${_sim_dir}/bad.txt "0 F\n500 Q\n")
+  add_test(NAME play_sim_plays COMMAND kodoban-sim --inputs ${_sim_dir}/good.txt ${_sim_dir}/song.tja)
+  set_tests_properties(play_sim_plays PROPERTIES
+    PASS_REGULAR_EXPRESSION "\"great\":3,\"good\":0,\"bad\":0.*\"max_combo\":3")
+  add_test(NAME play_sim_auto COMMAND kodoban-sim --auto --course oni ${_sim_dir}/song.tja)
+  set_tests_properties(play_sim_auto PROPERTIES PASS_REGULAR_EXPRESSION "\"great\":3,.*\"end_clock\":5000")
+  add_test(NAME play_sim_missing_chart
+    COMMAND sh -c "$<TARGET_FILE:kodoban-sim> ${_sim_dir}/missing.tja; test $? -eq 1")
+  add_test(NAME play_sim_missing_inputs
+    COMMAND sh -c "$<TARGET_FILE:kodoban-sim> --inputs ${_sim_dir}/missing.txt ${_sim_dir}/song.tja; test $? -eq 1")
+  add_test(NAME play_sim_malformed_inputs
+    COMMAND sh -c "$<TARGET_FILE:kodoban-sim> --inputs ${_sim_dir}/bad.txt ${_sim_dir}/song.tja 2>&1; test $? -eq 2")
+  set_tests_properties(play_sim_malformed_inputs PROPERTIES PASS_REGULAR_EXPRESSION "bad.txt:2")
+endif()
