@@ -1,0 +1,209 @@
+// The resource loader's jobs on the default theme of the build tree: the play job with a
+// 3-minute Ogg Vorbis song (target under 1.0 s) and the song select job that follows a play
+// (target under 0.3 s). The song is synthesized and encoded here once and kept in /tmp.
+//
+//   bench_theme_loader [--theme DIR] [benchmark flags]
+// The theme defaults to $KODOBAN_BUILD_DIR/Files/Theme/Default, else ../Files/Theme/Default
+// next to this program.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "graphics/graphics.h"
+#include "shell/config.h"
+#include "sound/sound.h"
+#include "theme/assets.h"
+#include "theme/resource_loader.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kSongSeconds = 180;
+const char* const kSongFolder = "/tmp/kodoban-bench-theme-song";
+
+// A plain drum-and-chord loop at 150 BPM: enough spectral content to make the decoder work.
+void Synthesize(float** out, long frames, long at) {
+  for (long i = 0; i < frames; ++i) {
+    double t = double(at + i) / kRate;
+    double beat = std::fmod(t * 2.5, 1.0);
+    double kick = std::exp(-beat * 18.0) * std::sin(2 * M_PI * 55.0 * t * (1.0 + 2.0 * std::exp(-beat * 30.0)));
+    double chord = 0.12 * (std::sin(2 * M_PI * 220.0 * t) + std::sin(2 * M_PI * 277.2 * t) +
+                           std::sin(2 * M_PI * 329.6 * t));
+    double hat = (std::rand() / double(RAND_MAX) - 0.5) * 0.2 * std::exp(-std::fmod(t * 5.0, 1.0) * 40.0);
+    out[0][i] = float(0.5 * kick + chord + hat);
+    out[1][i] = float(0.5 * kick + chord - hat);
+  }
+}
+
+bool EncodeSong(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  vorbis_info vi;
+  vorbis_info_init(&vi);
+  if (vorbis_encode_init_vbr(&vi, 2, kRate, 0.5f) != 0) {
+    std::fclose(f);
+    return false;
+  }
+  vorbis_comment vc;
+  vorbis_comment_init(&vc);
+  vorbis_dsp_state vd;
+  vorbis_block vb;
+  vorbis_analysis_init(&vd, &vi);
+  vorbis_block_init(&vd, &vb);
+  ogg_stream_state os;
+  ogg_stream_init(&os, 1);
+  ogg_packet h1, h2, h3;
+  vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
+  ogg_stream_packetin(&os, &h1);
+  ogg_stream_packetin(&os, &h2);
+  ogg_stream_packetin(&os, &h3);
+  ogg_page og;
+  while (ogg_stream_flush(&os, &og)) {
+    std::fwrite(og.header, 1, og.header_len, f);
+    std::fwrite(og.body, 1, og.body_len, f);
+  }
+  const long total = long(kRate) * kSongSeconds;
+  long at = 0;
+  bool eos = false;
+  while (!eos) {
+    long n = std::min<long>(4096, total - at);
+    if (n > 0) {
+      Synthesize(vorbis_analysis_buffer(&vd, int(n)), n, at);
+      at += n;
+    }
+    vorbis_analysis_wrote(&vd, int(n > 0 ? n : 0));
+    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+      vorbis_analysis(&vb, nullptr);
+      vorbis_bitrate_addblock(&vb);
+      ogg_packet op;
+      while (vorbis_bitrate_flushpacket(&vd, &op)) {
+        ogg_stream_packetin(&os, &op);
+        while (ogg_stream_pageout(&os, &og)) {
+          std::fwrite(og.header, 1, og.header_len, f);
+          std::fwrite(og.body, 1, og.body_len, f);
+          if (ogg_page_eos(&og)) eos = true;
+        }
+      }
+    }
+  }
+  ogg_stream_clear(&os);
+  vorbis_block_clear(&vb);
+  vorbis_dsp_clear(&vd);
+  vorbis_comment_clear(&vc);
+  vorbis_info_clear(&vi);
+  return std::fclose(f) == 0;
+}
+
+std::string g_theme;
+
+bool Prepare() {
+  std::filesystem::create_directories(kSongFolder);
+  std::string song = std::string(kSongFolder) + "/song.ogg";
+  std::string stamp = song + ".done";
+  if (!std::filesystem::exists(stamp)) {
+    if (!EncodeSong(song)) return false;
+    std::FILE* s = std::fopen(stamp.c_str(), "w");
+    if (s) std::fclose(s);
+  }
+  std::FILE* c = std::fopen((std::string(kSongFolder) + "/song.tja").c_str(), "w");
+  if (!c) return false;
+  std::fputs("TITLE:Benchmark\nBPM:150\nWAVE:song.ogg\nCOURSE:Oni\nLEVEL:8\n#START\n1111,\n#END\n", c);
+  std::fclose(c);
+  std::snprintf(theme::LoadChartPath, sizeof theme::LoadChartPath, "%s/song.tja", kSongFolder);
+  std::snprintf(shell::ThemeDir, sizeof shell::ThemeDir, "%s", g_theme.c_str());
+  theme::LoadCourse = 3;
+  return true;
+}
+
+void BM_PlayJob(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    theme::RunSongSelectJob();
+    state.ResumeTiming();
+    theme::RunPlayJob();
+  }
+  if (theme::play_assets::Song < 0) state.SkipWithError("the song did not load");
+}
+
+// The same job without a song: the theme's images and sounds alone.
+void BM_PlayJobWithoutSong(benchmark::State& state) {
+  char chart[theme::kLoadChartPathBytes];
+  std::memcpy(chart, theme::LoadChartPath, sizeof chart);
+  theme::LoadChartPath[0] = '\0';
+  for (auto _ : state) {
+    state.PauseTiming();
+    theme::RunSongSelectJob();
+    state.ResumeTiming();
+    theme::RunPlayJob();
+  }
+  std::memcpy(theme::LoadChartPath, chart, sizeof chart);
+}
+
+// The song alone: one 3-minute Ogg Vorbis file decoded into the sound table.
+void BM_SongDecode(benchmark::State& state) {
+  char wave[600];
+  std::snprintf(wave, sizeof wave, "%s/song.ogg", kSongFolder);
+  for (auto _ : state) {
+    state.PauseTiming();
+    sound::ReleaseAllSounds();
+    state.ResumeTiming();
+    if (sound::LoadSound(wave) < 0) state.SkipWithError("the song did not load");
+  }
+}
+
+void BM_SongSelectJob(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    theme::RunPlayJob();
+    state.ResumeTiming();
+    theme::RunSongSelectJob();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* build = std::getenv("KODOBAN_BUILD_DIR");
+  g_theme = build ? std::string(build) + "/Files/Theme/Default" : "";
+  std::vector<char*> args;
+  for (int i = 0; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--theme") == 0 && i + 1 < argc) {
+      g_theme = argv[++i];
+      continue;
+    }
+    args.push_back(argv[i]);
+  }
+  if (g_theme.empty()) {
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    g_theme = (self.parent_path().parent_path() / "Files/Theme/Default").string();
+  }
+  if (!Prepare()) {
+    std::fprintf(stderr, "cannot prepare the benchmark song in %s\n", kSongFolder);
+    return 1;
+  }
+  // The jobs write save.dat to ./Files/Save: keep that out of the caller's folder.
+  std::filesystem::create_directories(std::string(kSongFolder) + "/run");
+  if (chdir((std::string(kSongFolder) + "/run").c_str()) != 0) return 1;
+  std::printf("theme: %s\n", g_theme.c_str());
+  benchmark::RegisterBenchmark("PlayJob/DefaultTheme/Ogg3min", BM_PlayJob)
+      ->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+  benchmark::RegisterBenchmark("PlayJob/DefaultTheme/NoSong", BM_PlayJobWithoutSong)
+      ->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+  benchmark::RegisterBenchmark("SongDecode/Ogg3min", BM_SongDecode)
+      ->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+  benchmark::RegisterBenchmark("SongSelectJob/AfterPlay", BM_SongSelectJob)
+      ->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+  int n = int(args.size());
+  benchmark::Initialize(&n, args.data());
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
