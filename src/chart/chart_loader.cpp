@@ -3,6 +3,7 @@
 // same block again and builds the timeline, giving each digit its share of the measure.
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <sys/stat.h>
 
 #include "chart/chart.h"
@@ -473,9 +474,9 @@ int LoadChartFromStream(FILE* file, int course) {
 
   // The identity covers the file's first 64 KiB, read before any line.
   {
-    static unsigned char block[kSongIdentityBlock];
-    size_t got = std::fread(block, 1, sizeof block, file);
-    if (got > 0) BufferDigest(block, got, c.songIdentity);
+    std::unique_ptr<unsigned char[]> block(new unsigned char[kSongIdentityBlock]);
+    size_t got = std::fread(block.get(), 1, kSongIdentityBlock, file);
+    if (got > 0) BufferDigest(block.get(), got, c.songIdentity);
   }
 
   TjaLineReader reader(file);
