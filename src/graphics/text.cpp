@@ -38,6 +38,7 @@ constexpr int kMinFontHeight = 1;
 constexpr int kMaxFontHeight = 512;
 // Text wider than this is cut: it would be several screens wide and only cost memory.
 constexpr int kMaxTextWidth = 4096;
+constexpr int kMaxTextHeight = 8192;
 
 // ---- face lookup ---------------------------------------------------------------------------
 
@@ -211,7 +212,26 @@ CachedText* RenderText(int fontSlot, std::string_view bytes) {
     if (c != '\r') clean.push_back(c);
   if (clean.empty()) return nullptr;
   bool multiline = clean.find('\n') != std::string::npos;
-  if (!multiline) CutToWidth(fs.font, clean, kMaxTextWidth);
+  if (multiline) {
+    // Every line is cut to the width limit, and lines beyond the height limit are dropped.
+    int lineSkip = TTF_FontLineSkip(fs.font);
+    int maxLines = lineSkip > 0 ? kMaxTextHeight / lineSkip : 1;
+    if (maxLines < 1) maxLines = 1;
+    std::string kept;
+    size_t start = 0;
+    for (int line = 0; line < maxLines && start <= clean.size(); ++line) {
+      size_t end = clean.find('\n', start);
+      std::string piece = clean.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      if (!piece.empty()) CutToWidth(fs.font, piece, kMaxTextWidth);
+      if (line > 0) kept.push_back('\n');
+      kept += piece;
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    clean.swap(kept);
+  } else {
+    CutToWidth(fs.font, clean, kMaxTextWidth);
+  }
   const SDL_Color white{255, 255, 255, 255};
   SDL_Surface* surface = multiline
                              ? TTF_RenderUTF8_Blended_Wrapped(fs.font, clean.c_str(), white, 0)
@@ -219,7 +239,7 @@ CachedText* RenderText(int fontSlot, std::string_view bytes) {
   if (!surface) return nullptr;
   ++g_rasterCount;
   SDL_Texture* texture = nullptr;
-  if (surface->w <= kMaxTextWidth && surface->h <= kMaxTextWidth * 2)
+  if (surface->w <= kMaxTextWidth && surface->h <= kMaxTextHeight)
     texture = SDL_CreateTextureFromSurface(GraphicsRenderer(), surface);
   int w = surface->w, h = surface->h;
   SDL_FreeSurface(surface);

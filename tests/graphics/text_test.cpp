@@ -186,9 +186,15 @@ TEST_F(TextTest, HostileTextDoesNotCrash) {
   EXPECT_EQ(DrawTextLeft(0, 100, 0xFFFFFFFF, f, "%s", ""), 0);
   EXPECT_EQ(DrawTextLeft(1e300, -1e300, 0xFFFFFFFF, f, "%s", "far away"), 0);
   EXPECT_EQ(DrawTextVertical(f, std::nan(""), 0, 0xFFFFFFFF, "%s", "nan"), 0);
+  std::string manyLines;
+  for (int i = 0; i < 400; ++i) manyLines += "WW\n";
+  EXPECT_EQ(DrawTextLeft(0, 100, 0xFFFFFFFF, f, "%s", manyLines.c_str()), 0);
   FontHandle huge = CreateGameFont("IPAGothic", 400);
   ASSERT_NE(huge, -1);
   EXPECT_EQ(DrawTextLeft(0, 240, 0xFFFFFFFF, huge, "%s", longText.c_str()), 0);
+  std::string wideLines = longText.substr(0, 300) + "\n" + longText.substr(0, 300) + "\n";
+  EXPECT_EQ(DrawTextLeft(0, 240, 0xFFFFFFFF, huge, "%s", wideLines.c_str()), 0);
+  EXPECT_EQ(DrawTextLeft(0, 240, 0xFFFFFFFF, huge, "%s", manyLines.c_str()), 0);
 }
 
 }  // namespace
