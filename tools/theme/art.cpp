@@ -84,7 +84,7 @@ void DrawMascot(Image& img, float cx, float cy, float size, const Pose& p) {
     float dx = s * std::sin(ang), dy = std::cos(ang);
     float hx = sx + dx * R * 0.55f, hy = sy + dy * R * 0.55f;
     if (p.sticks) {
-      float tx = hx + (dx * 0.3f + s * 0.55f) * R * 0.9f, ty = hy + (dy * 0.3f - 0.75f) * R * 0.9f;
+      float tx = hx + (dx * 0.3f + s * 0.55f) * R * 0.75f, ty = hy + (dy * 0.3f - 0.75f) * R * 0.75f;
       OutlinedSdf(img, [&](float x, float y) { return SdSegment(x, y, hx, hy, tx, ty, R * 0.065f); },
                   [&](float, float) { return Rgb(0xE9C48A); }, ink, ow * 0.8f);
       OutlinedSdf(img, [&](float x, float y) { return SdCircle(x, y, tx, ty, R * 0.1f); },

@@ -27,6 +27,7 @@ int WriteContactSheet(const std::string& path);
 
 void GenerateThemeSounds();
 void GeneratePictures();
-void GenerateSongs();
+// Songs i with i % parts == part.
+void GenerateSongs(int part, int parts);
 
 }  // namespace themegen

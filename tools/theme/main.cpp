@@ -97,7 +97,7 @@ void SaveFile(const std::string& path, const std::string& bytes) {
 void SaveThemeText(const std::string& rel, const std::string& text) { SaveFile(gThemeDir + "/" + rel, text); }
 
 int WriteContactSheet(const std::string& path) {
-  // Cells of kThumb + label, checkerboard behind transparent pictures.
+  // Cells of kThumb on a mid grey, so that light and dark pictures both show.
   const int cell = kThumb + 6, cols = 24;
   int rows = int((gThumbs.size() + cols - 1) / cols);
   Image sheet(cols * cell, std::max(1, rows) * cell + 24);
@@ -107,10 +107,7 @@ int WriteContactSheet(const std::string& path) {
   for (size_t i = 0; i < gThumbs.size(); ++i) {
     int cx = int(i % cols) * cell + 3, cy = int(i / cols) * cell + 24 + 3;
     for (int y = 0; y < kThumb; ++y)
-      for (int x = 0; x < kThumb; ++x) {
-        bool dark = ((x / 6) + (y / 6)) % 2;
-        sheet.blend(cx + x, cy + y, dark ? Rgb(0x8A8F98) : Rgb(0xB4B8C0), 1.0f);
-      }
+      for (int x = 0; x < kThumb; ++x) sheet.blend(cx + x, cy + y, Rgb(0x9AA0A8), 1.0f);
     const Image& t = gThumbs[i].img;
     Blit(sheet, t, cx + (kThumb - t.w) / 2.0f, cy + (kThumb - t.h) / 2.0f);
   }
@@ -150,13 +147,15 @@ int main(int argc, char** argv) {
     return 1;
   }
   SetOutput(gameDir, themeDir, !contact.empty());
-  // The songs (synthesis and Vorbis encoding) run beside the pictures.
-  std::thread songs([] {
+  // The songs (synthesis and Vorbis encoding) run on two threads beside the pictures.
+  std::thread songsA([] { GenerateSongs(0, 2); });
+  std::thread songsB([] {
     GenerateThemeSounds();
-    GenerateSongs();
+    GenerateSongs(1, 2);
   });
   GeneratePictures();
-  songs.join();
+  songsA.join();
+  songsB.join();
   if (!contact.empty() && WriteContactSheet(contact) != 0) CountFailure(contact);
   TextShutdown();
   double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

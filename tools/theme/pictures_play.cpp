@@ -365,7 +365,7 @@ void Character() {
       }
       Glow(img, S / 2, S / 2 + 6, 60, WithAlpha(Rgb(0xFFD04A), 0.5f));
     }
-    DrawMascot(img, S / 2.0f, S / 2.0f + dy, 112, p);
+    DrawMascot(img, S / 2.0f, S / 2.0f + 8 + dy, 100, p);
     SavePicture(img, rel);
   };
   Pose p;

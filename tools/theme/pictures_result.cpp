@@ -148,7 +148,7 @@ void Chara() {
     p.armR = f == 0 ? 150 : (f == 1 ? 60 : 120);
     p.squash = f == 2 ? 0.15f : -0.1f;
     Image img(S, S);
-    DrawMascot(img, S / 2.0f, S / 2.0f, 130, p);
+    DrawMascot(img, S / 2.0f, S / 2.0f + 8, 116, p);
     SavePicture(img, "Result/Chara/chara_p1_" + std::to_string(f + 1) + ".png");
   }
   for (int f = 0; f < 4; ++f) {

@@ -201,7 +201,7 @@ void Characters() {
       p.eyes = f == 3 ? 1 : (f == 5 ? 3 : 0);
       p.mouth = f == 3 ? 1 : 0;
       Image img(110, 110);
-      DrawMascot(img, 55, 56, 100, p);
+      DrawMascot(img, 55, 60, 90, p);
       SavePicture(img, "SongSelect/Chara/chara_p" + std::to_string(player) + "_" + std::to_string(f + 1) + ".png");
     }
 }

@@ -191,7 +191,7 @@ void Fivers() {
         p.mouth = 1;
         p.sticks = set == 1;
         p.squash = 0.15f * std::cos(ph * 2 + k);
-        Image m = MascotImage(100, 92, p, -2 - 4 * std::fabs(std::sin(ph + k)));
+        Image m = MascotImage(100, 82, p, 8 - 4 * std::fabs(std::sin(ph + k)));
         Blit(row, m, 14 + k * 124, 4);
       }
       SavePicture(row, "Play/Bg/fiver/fiver_" + std::to_string(set) + "_" + std::to_string(f + 1) + ".png");

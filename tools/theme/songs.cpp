@@ -541,10 +541,13 @@ std::vector<Song> Songs() {
 
 }  // namespace
 
-void GenerateSongs() {
+void GenerateSongs(int part, int parts) {
   const std::string& root = GameDir();
-  SaveFile(root + "/Kodoban Demo/genre.ini", "GenreName=Kodoban Originals\nGenreColor=#E8743B\n");
-  for (const Song& s : Songs()) {
+  if (part == 0) SaveFile(root + "/Kodoban Demo/genre.ini", "GenreName=Kodoban Originals\nGenreColor=#E8743B\n");
+  std::vector<Song> songs = Songs();
+  for (size_t i = 0; i < songs.size(); ++i) {
+    if (int(i % parts) != part) continue;
+    const Song& s = songs[i];
     std::string dir = root + "/" + s.folder;
     SaveFile(dir + "/" + s.file + ".tja", ChartText(s));
     Grid grid;

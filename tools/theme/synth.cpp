@@ -5,15 +5,34 @@
 namespace themegen {
 
 namespace {
-inline void Put(Audio& a, size_t at, size_t i, float v, const NoteOpts& o) {
-  size_t n = a.frames();
-  size_t k = at + i;
-  if (k >= n) {
-    if (!o.wrap || n == 0) return;
-    k %= n;
+// Writes one note's samples: gains and pan are worked out once per note, not per sample.
+struct Out {
+  Audio& a;
+  size_t at, n;
+  float gl, gr;
+  bool wrap;
+  Out(Audio& audio, size_t start, const NoteOpts& o) : a(audio), at(start), n(audio.frames()), wrap(o.wrap) {
+    if (a.channels == 1) {
+      gl = gr = o.gain;
+    } else {
+      gl = o.gain * std::sqrt(0.5f * (1.0f - o.pan));
+      gr = o.gain * std::sqrt(0.5f * (1.0f + o.pan));
+    }
   }
-  a.add(k, v * o.gain, o.pan);
-}
+  void operator()(size_t i, float v) {
+    size_t k = at + i;
+    if (k >= n) {
+      if (!wrap || n == 0) return;
+      k %= n;
+    }
+    if (a.channels == 1) {
+      a.s[k] += v * gl;
+    } else {
+      a.s[k * 2] += v * gl;
+      a.s[k * 2 + 1] += v * gr;
+    }
+  }
+};
 inline size_t Frames(double sec) { return size_t(sec * kRate); }
 
 // One-pole low-pass state.
@@ -67,6 +86,7 @@ inline float Saw(double ph, double dt) {
 }  // namespace
 
 void AddDon(Audio& a, size_t at, NoteOpts o, float pitch) {
+  Out out(a, at, o);
   size_t n = Frames(0.42);
   double ph = 0, ph2 = 0;
   LowPass lp(500);
@@ -80,11 +100,12 @@ void AddDon(Audio& a, size_t at, NoteOpts o, float pitch) {
     float over = FSin(ph2) * 0.25f * float(std::exp(-t * 22.0));
     float thump = lp(rng.noise()) * 2.2f * float(std::exp(-t * 60.0));
     float atk = t < 0.002 ? float(t / 0.002) : 1.0f;
-    Put(a, at, i, (body + over + thump) * atk, o);
+    out(i, (body + over + thump) * atk);
   }
 }
 
 void AddKat(Audio& a, size_t at, NoteOpts o, float pitch) {
+  Out out(a, at, o);
   size_t n = Frames(0.14);
   Rng rng(11);
   LowPass lp(5200), lp2(1600);
@@ -99,11 +120,12 @@ void AddKat(Audio& a, size_t at, NoteOpts o, float pitch) {
     float click = float(std::exp(-t * 400.0));
     float v = band * 1.3f * env + FSin(ph) * 0.45f * env + FSin(ph2) * 0.25f * click;
     float atk = t < 0.0008 ? float(t / 0.0008) : 1.0f;
-    Put(a, at, i, v * atk, o);
+    out(i, v * atk);
   }
 }
 
 void AddKick(Audio& a, size_t at, NoteOpts o) {
+  Out out(a, at, o);
   size_t n = Frames(0.3);
   double ph = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -111,11 +133,12 @@ void AddKick(Audio& a, size_t at, NoteOpts o) {
     ph += kTwoPi * (48.0 + 110.0 * std::exp(-t * 35.0)) / kRate;
     float env = float(std::exp(-t * 9.0));
     float atk = t < 0.001 ? float(t / 0.001) : 1.0f;
-    Put(a, at, i, FSin(ph) * env * atk, o);
+    out(i, FSin(ph) * env * atk);
   }
 }
 
 void AddSnare(Audio& a, size_t at, NoteOpts o, uint32_t seed) {
+  Out out(a, at, o);
   size_t n = Frames(0.22);
   Rng rng(seed);
   LowPass lp(7000), hp(900);
@@ -127,11 +150,12 @@ void AddSnare(Audio& a, size_t at, NoteOpts o, uint32_t seed) {
     float band = lp(nz) - hp(nz);
     float v = band * float(std::exp(-t * 18.0)) + FSin(ph) * 0.5f * float(std::exp(-t * 30.0));
     float atk = t < 0.001 ? float(t / 0.001) : 1.0f;
-    Put(a, at, i, v * atk, o);
+    out(i, v * atk);
   }
 }
 
 void AddHat(Audio& a, size_t at, NoteOpts o, uint32_t seed, bool open) {
+  Out out(a, at, o);
   size_t n = Frames(open ? 0.25 : 0.06);
   Rng rng(seed);
   LowPass hp(6000);
@@ -139,11 +163,12 @@ void AddHat(Audio& a, size_t at, NoteOpts o, uint32_t seed, bool open) {
     double t = double(i) / kRate;
     float nz = rng.noise();
     float v = (nz - hp(nz)) * float(std::exp(-t * (open ? 14.0 : 70.0)));
-    Put(a, at, i, v, o);
+    out(i, v);
   }
 }
 
 void AddClap(Audio& a, size_t at, NoteOpts o, uint32_t seed) {
+  Out out(a, at, o);
   size_t n = Frames(0.2);
   Rng rng(seed);
   LowPass lp(4000), hp(1000);
@@ -153,11 +178,12 @@ void AddClap(Audio& a, size_t at, NoteOpts o, uint32_t seed) {
     float band = lp(nz) - hp(nz);
     double tt = std::fmod(t, 0.011);
     float env = t < 0.033 ? float(std::exp(-tt * 250.0)) : float(std::exp(-(t - 0.033) * 22.0));
-    Put(a, at, i, band * env * 1.4f, o);
+    out(i, band * env * 1.4f);
   }
 }
 
 void AddBass(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
+  Out out(a, at, o);
   size_t n = Frames(dur + 0.08);
   double f = MidiHz(midi), ph = 0;
   LowPass lp(900);
@@ -166,11 +192,12 @@ void AddBass(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
     ph += kTwoPi * f / kRate;
     float env = Adsr(t, dur, 0.004, 0.12, 0.7, 0.06);
     float v = FSin(ph) * 0.8f + Saw(ph, f / kRate) * 0.5f;
-    Put(a, at, i, lp(v) * env, o);
+    out(i, lp(v) * env);
   }
 }
 
 void AddLead(Audio& a, size_t at, double midi, double dur, NoteOpts o, int timbre) {
+  Out out(a, at, o);
   size_t n = Frames(dur + 0.15);
   double f = MidiHz(midi), ph = 0;
   LowPass lp(timbre == 1 ? 2600.0f : 3800.0f);
@@ -188,11 +215,12 @@ void AddLead(Audio& a, size_t at, double midi, double dur, NoteOpts o, int timbr
     } else {
       v = Saw(ph, f * vib / kRate);
     }
-    Put(a, at, i, lp(v) * env, o);
+    out(i, lp(v) * env);
   }
 }
 
 void AddPad(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
+  Out out(a, at, o);
   size_t n = Frames(dur + 0.3);
   double f = MidiHz(midi), p1 = 0, p2 = 0;
   LowPass lp(1400);
@@ -201,11 +229,12 @@ void AddPad(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
     p1 += kTwoPi * f * 1.003 / kRate;
     p2 += kTwoPi * f * 0.997 / kRate;
     float env = Adsr(t, dur, 0.08, 0.2, 0.8, 0.3);
-    Put(a, at, i, lp(Saw(p1, f / kRate) + Saw(p2, f / kRate)) * 0.5f * env, o);
+    out(i, lp(Saw(p1, f / kRate) + Saw(p2, f / kRate)) * 0.5f * env);
   }
 }
 
 void AddBell(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
+  Out out(a, at, o);
   size_t n = Frames(dur);
   double f = MidiHz(midi);
   float e1 = 1, e2 = 1, e3 = 1;
@@ -219,11 +248,12 @@ void AddBell(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
     e3 *= d3;
     float atk = t < 0.002 ? float(t / 0.002) : 1.0f;
     float tail = t > dur - 0.02 ? float((dur - t) / 0.02) : 1.0f;
-    Put(a, at, i, v * atk * tail, o);
+    out(i, v * atk * tail);
   }
 }
 
 void AddBrass(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
+  Out out(a, at, o);
   size_t n = Frames(dur + 0.12);
   double f = MidiHz(midi), ph = 0;
   float y = 0;
@@ -235,11 +265,12 @@ void AddBrass(Audio& a, size_t at, double midi, double dur, NoteOpts o) {
     float x = float(kTwoPi * (600.0 + 3000.0 * env) / kRate);
     float k = x - 0.5f * x * x;
     y += k * (Saw(ph, f / kRate) - y);
-    Put(a, at, i, y * env, o);
+    out(i, y * env);
   }
 }
 
 void AddNoiseSweep(Audio& a, size_t at, double dur, NoteOpts o, bool up, uint32_t seed) {
+  Out out(a, at, o);
   size_t n = Frames(dur);
   Rng rng(seed);
   float y = 0;
@@ -250,7 +281,7 @@ void AddNoiseSweep(Audio& a, size_t at, double dur, NoteOpts o, bool up, uint32_
     float k = x - 0.5f * x * x;
     y += k * (rng.noise() - y);
     float env = float(up ? p : 1.0 - p);
-    Put(a, at, i, y * env, o);
+    out(i, y * env);
   }
 }
 
