@@ -183,6 +183,10 @@ bool VideoHasKeyboardFocus() {
   return g_window && (SDL_GetWindowFlags(g_window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 
+void VideoAcceptDroppedFiles(bool accept) {
+  if (SDL_WasInit(SDL_INIT_EVENTS)) SDL_EventState(SDL_DROPFILE, accept ? SDL_ENABLE : SDL_DISABLE);
+}
+
 bool VideoGlobalMouse(int* x, int* y) {
   int mx = 0, my = 0;
   Uint32 buttons = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetGlobalMouseState(&mx, &my) : 0;

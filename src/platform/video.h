@@ -47,6 +47,8 @@ void VideoGetWindowPosition(int* left, int* top);
 void VideoSetWindowPosition(int left, int top);
 void VideoRaiseWindow();
 bool VideoHasKeyboardFocus();
+// Whether files dropped onto the window are reported (the song select switches it).
+void VideoAcceptDroppedFiles(bool accept);
 
 // Global (screen) mouse position and whether the left button is down.
 bool VideoGlobalMouse(int* x, int* y);

@@ -11,6 +11,7 @@
 #include "platform/events.h"
 #include "platform/keystate.h"
 #include "platform/message_box.h"
+#include "platform/mixer.h"
 #include "platform/process.h"
 #include "platform/time.h"
 #include "platform/trace.h"
@@ -149,8 +150,12 @@ int StartUp() {
   if (platform::VideoCreateRenderer() != 0) FailStartUp(kMsgDeviceFailed);
   graphics::GraphicsInit(platform::VideoRenderer());
 
-  // 6-7: sound output is opened by the sound layer on first use; the keyboard and mouse are
-  // the key state fed by the event pump.
+  // 6: the sound device: 44 100 Hz, stereo, 16-bit. A machine without a usable audio device
+  // still plays (silently, the mixer keeps its clock) rather than refusing to start.
+  if (platform::MixerOpen() != 0)
+    std::fprintf(stderr, "Kodoban: no audio device (%s); playing without sound\n", SDL_GetError());
+
+  // 7: the keyboard and mouse are the key state fed by the event pump.
   platform::KeyStateSetFocus(true);
 
   // 8: run state, global save data, configuration.
@@ -201,6 +206,7 @@ void Teardown() {
   sound::ReleaseAllSounds();
   graphics::GraphicsShutdown();
   graphics::ReleaseAllFonts();
+  platform::MixerClose();
   platform::VideoShutdown();
   platform::ReleaseInstanceLock();
 }
