@@ -269,8 +269,11 @@ FontSlot* FindFont(FontHandle handle) {
   return s.font ? &s : nullptr;
 }
 
-// Formats into the 1000-byte text buffer. A text cut at the end of the buffer loses the
-// partial character at its end, so that cut UTF-8 stays UTF-8.
+bool IsShiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF); }
+
+// Formats into the 1000-byte text buffer. Text cut at the end of the buffer loses a
+// character split by the cut, so that cut UTF-8 stays UTF-8 and cut Shift-JIS does not end
+// in a lone lead byte.
 void FormatText(char (&buffer)[kTextBufferSize], const char* format, va_list args) {
   buffer[0] = '\0';
   if (!format) return;
@@ -280,19 +283,36 @@ void FormatText(char (&buffer)[kTextBufferSize], const char* format, va_list arg
     return;
   }
   if (n < kTextBufferSize) return;
-  size_t length = std::strlen(buffer);
-  size_t keep = length;
-  // Step back over at most three continuation bytes and the lead byte they belong to.
+  const size_t length = std::strlen(buffer);
+  auto byte = [&](size_t i) { return static_cast<unsigned char>(buffer[i]); };
+
   size_t back = length;
   int continuation = 0;
-  while (back > 0 && continuation < 3 &&
-         (static_cast<unsigned char>(buffer[back - 1]) & 0xC0) == 0x80) {
+  while (back > 0 && continuation < 3 && (byte(back - 1) & 0xC0) == 0x80) {
     --back;
     ++continuation;
   }
-  if (back > 0 && (static_cast<unsigned char>(buffer[back - 1]) & 0xC0) == 0xC0) {
-    keep = back - 1;
-    if (platform::IsValidUtf8(std::string_view(buffer, keep))) buffer[keep] = '\0';
+  if (back > 0 && (byte(back - 1) & 0xC0) == 0xC0) {
+    unsigned char lead = byte(back - 1);
+    int expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    size_t cut = back - 1;
+    if (continuation + 1 < expected && platform::IsValidUtf8(std::string_view(buffer, cut))) {
+      buffer[cut] = '\0';
+      return;
+    }
+  }
+  if (platform::IsValidUtf8(std::string_view(buffer, length))) return;
+  size_t pos = 0;
+  while (pos < length) {
+    if (IsShiftJisLead(byte(pos))) {
+      if (pos + 1 == length) {
+        buffer[pos] = '\0';
+        return;
+      }
+      pos += 2;
+    } else {
+      ++pos;
+    }
   }
 }
 
@@ -365,7 +385,7 @@ int DrawTextCommon(FontHandle font, double x, double y, uint32_t colour, Align a
       while (pos + length < text.size() &&
              (static_cast<unsigned char>(text[pos + length]) & 0xC0) == 0x80)
         ++length;
-    } else if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEF)) {
+    } else if (IsShiftJisLead(lead)) {
       // A lead byte at the very end pairs with the terminator: it is drawn alone.
       if (pos + 1 < text.size()) length = 2;
     }
@@ -470,7 +490,7 @@ int CountVerticalTextLines(const char* text) {
       while (pos + length < bytes.size() &&
              (static_cast<unsigned char>(bytes[pos + length]) & 0xC0) == 0x80)
         ++length;
-    } else if (((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEF)) &&
+    } else if (IsShiftJisLead(lead) &&
                pos + 1 < bytes.size()) {
       length = 2;
     }
@@ -490,6 +510,13 @@ int MeasureText(FontHandle font, const char* text, int* width, int* height) {
   if (width) *width = w;
   if (height) *height = h;
   return 0;
+}
+
+void FormatDrawText(char (&buffer)[kTextBufferSize], const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  FormatText(buffer, format, args);
+  va_end(args);
 }
 
 int TextCacheRasterCount() { return g_rasterCount; }

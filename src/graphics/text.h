@@ -49,6 +49,11 @@ int DrawTextCentered(double x, double y, uint32_t colour, FontHandle font, const
 int DrawTextVertical(FontHandle font, double x, double y, uint32_t colour, const char* format,
                      ...) KB_PRINTF_FORMAT(5, 6);
 
+// The text as the drawing operations format it: at most 999 bytes, never ending in a
+// character cut in two.
+void FormatDrawText(char (&buffer)[kTextBufferSize], const char* format, ...)
+    KB_PRINTF_FORMAT(2, 3);
+
 // How many lines DrawTextVertical gives the text (bytes as drawn, after formatting).
 int CountVerticalTextLines(const char* text);
 // Width and height in pixels of the text as drawn with the font; -1 for an invalid font.

@@ -1,5 +1,6 @@
 // Fonts and text: the font ring, face fallback, placement, vertical text, the cache and
 // hostile text.
+#include <cstring>
 #include <string>
 
 #include "graphics/graphics.h"
@@ -170,6 +171,39 @@ TEST_F(TextTest, SameTextEveryFrameIsRasterisedOnce) {
   DrawTextLeft(10, 20, 0xFFFFFFFF, g, "Title %d", 7);
   EXPECT_EQ(TextCacheRasterCount() - before, 3);
 }
+
+// prefix followed by n copies of piece.
+std::string Repeat(const std::string& piece, int n, const char* prefix = "") {
+  std::string s = prefix;
+  for (int i = 0; i < n; ++i) s += piece;
+  return s;
+}
+
+struct CutCase {
+  const char* name;
+  std::string text;
+  size_t kept;
+};
+
+class TextCutTest : public testing::TestWithParam<CutCase> {};
+
+TEST_P(TextCutTest, LongTextIsCutOnACharacterBoundary) {
+  char buffer[kTextBufferSize];
+  FormatDrawText(buffer, "%s", GetParam().text.c_str());
+  EXPECT_EQ(std::strlen(buffer), GetParam().kept);
+  EXPECT_EQ(std::string(buffer), GetParam().text.substr(0, GetParam().kept));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TextCutTest,
+    testing::Values(CutCase{"Short", "Don", 3}, CutCase{"Ascii", std::string(5000, 'a'), 999},
+                    CutCase{"Utf8EndsWhole", Repeat("あ", 400), 999},
+                    CutCase{"Utf8SplitLast", Repeat("あ", 400, "a"), 997},
+                    CutCase{"Utf8FourByte", Repeat("\xF0\x9F\x8E\xB5", 300, "ab"), 998},
+                    CutCase{"ShiftJisEndsWhole", Repeat("\x82\xa0", 600, "A"), 999},
+                    CutCase{"ShiftJisLoneLead", Repeat("\x82\xa0", 600), 998},
+                    CutCase{"ShiftJisHalfWidthKana", Repeat("\xb1", 1200), 999}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TextTest, HostileTextDoesNotCrash) {
   FontHandle f = CreateGameFont("ＭＳ ゴシック", 20);
