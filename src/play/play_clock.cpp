@@ -106,6 +106,8 @@ void PrepareNoteCache(double c0) {
   for (int i = n + 1; i <= chart::kNoteRecords; ++i) Cache.activeFrom[i] = kInfinity;
 }
 
+}  // namespace
+
 bool SongValid(int handle) { return sound::GetSoundByteRate(handle) > 0; }
 
 void SeekSong(int handle, double ms) {
@@ -116,8 +118,6 @@ void SeekSong(int handle, double ms) {
   if (bytes > 9.0e15) bytes = 9.0e15;
   sound::SetSoundPositionBytes(handle, static_cast<int64_t>(bytes));
 }
-
-}  // namespace
 
 void RecomputeEventDue() {
   const chart::Chart& ch = chart::TheChart;
@@ -211,7 +211,8 @@ void ShiftClockReference(double ms) {
 }
 
 void RestartSongAfterPause() {
-  if (Play.songPlayback.load(std::memory_order_relaxed) == kSongWaiting) return;
+  // A song that has not started yet starts by itself; a play without audio has no song.
+  if (Play.songPlayback.load(std::memory_order_relaxed) == kSongWaiting || !SongValid(Sounds.song)) return;
   const int h = Sounds.song;
   sound::PlaySound(h, false);
   SeekSong(h, Play.clockAtPause - Play.offset - Play.musicStart);

@@ -43,9 +43,17 @@ void SetKeySource(KeySource source);  // nullptr restores the default
 
 // The pause menu, run by the worker in place of the rest of its pass when Enter or Escape
 // is pressed or the graphics device is lost. Returns -1 to end the worker, anything else to
-// go on. Without a menu (nullptr, the default) the keys do nothing.
+// go on. The default is RunPauseMenu; nullptr switches the pause off (kodoban-sim).
 using PauseMenu = int (*)();
 void SetPauseMenu(PauseMenu menu);
+void RestoreDefaultPauseMenu();
+
+// The worker's side of the pause menu: stops the song, takes the cursor keys (K down, D up,
+// F or J choose, Enter or Escape cancel), resumes the play on the exact paused clock, or
+// returns -1 after a choice of replay, song select or title (Play.pauseCursor tells which;
+// the play scene then leaves). Refused (returns 0 at once) in the first 600 ms of a play and
+// after the song has ended.
+int RunPauseMenu();
 
 // Observers for tools and tests: every Judge call with a code other than 0, and every
 // branch evaluation. nullptr to stop observing.

@@ -59,6 +59,10 @@ void PlayNextBurst();
 void AutoDrumRollHit(double c);
 
 void RecomputeEventDue();
+void ReadDrumKeys();          // the key source into DirectKeys and Keys
+bool PlaySceneCurrent();      // the play scene is current and no other scene is being loaded
+bool SongValid(int handle);
+void SeekSong(int handle, double ms);
 void AddBalloonBurstPoints(bool gogo);
 
 }  // namespace play

@@ -14,6 +14,9 @@ void ResetPlaySounds() {
   }
   for (int& h : Sounds.comboVoice) h = -1;
   Sounds.fullComboVoice = -1;
+  for (int& h : Sounds.pauseKat) h = -1;
+  Sounds.pauseDon = -1;
+  Sounds.pauseCancel = -1;
 }
 
 void ResetPlayRecord() {
@@ -122,6 +125,7 @@ void ResetPlayRecord() {
   p.clockAtPause = 0.0;
   p.pauseCursor.store(0, r);
   p.choiceTime.store(kNever, r);
+  p.pauseKatRing = 0;
 }
 
 }  // namespace play

@@ -38,6 +38,13 @@ constexpr double kAutoRollIntervalMs = 50.0;  // auto play drums a roll 20 times
 constexpr double kRollEffectGapMs = 33.33;    // roll hit effects shown at most this often
 
 constexpr int kSoundRing = 30;
+constexpr int kPauseSoundRing = 5;
+constexpr int kPauseMenuItems = 4;          // continue, replay, song select, title
+constexpr double kPauseLockOutMs = 600.0;   // no pause in the first 600 ms of a play
+constexpr int kPauseIgnoreInputMs = 500;    // the menu takes no input for its first 500 ms
+constexpr int kPauseRoundMs = 10;
+constexpr int kPauseChoiceWaitMs = 1000;    // a leaving choice closes the screen for 1 s
+constexpr int kPauseResumeWaitMs = 300;     // the menu fades out before the play goes on
 constexpr int kEffectRing = 100;
 constexpr int kPopupRing = 256;
 constexpr double kPopupShowMs = 500.0;
@@ -178,6 +185,9 @@ struct PlaySoundHandles {
   int burst[kSoundRing];
   int comboVoice[kComboVoiceCount];  // 0: 50, i >= 1: i x 100
   int fullComboVoice;
+  int pauseKat[kPauseSoundRing];  // cursor moves
+  int pauseDon;                   // choose
+  int pauseCancel;                // cancel
 };
 
 // ---- the record --------------------------------------------------------------------------
@@ -282,6 +292,7 @@ struct PlayRecord {
   double clockAtPause = 0.0;
   std::atomic<int32_t> pauseCursor{0};
   std::atomic<double> choiceTime{kNever};
+  int pauseKatRing = 0;
 };
 
 extern PlayRecord Play;

@@ -15,17 +15,29 @@ namespace {
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
 KeySource g_keySource = nullptr;
-PauseMenu g_pauseMenu = nullptr;
-
-bool PlaySceneCurrent() {
-  return shell::SceneId.load(std::memory_order_acquire) == shell::kScenePlay &&
-         shell::LoadKind.load(std::memory_order_acquire) == shell::kScenePlay;
-}
+PauseMenu g_pauseMenu = RunPauseMenu;
 
 }  // namespace
 
 void SetKeySource(KeySource source) { g_keySource = source; }
 void SetPauseMenu(PauseMenu menu) { g_pauseMenu = menu; }
+void RestoreDefaultPauseMenu() { g_pauseMenu = RunPauseMenu; }
+
+void ReadDrumKeys() {
+  if (g_keySource)
+    g_keySource(shell::DirectKeys);
+  else
+    shell::PollKeyboard(shell::DirectKeys);
+  Keys.f = shell::DirectKeys[shell::kDikF].load(kRelaxed);
+  Keys.j = shell::DirectKeys[shell::kDikJ].load(kRelaxed);
+  Keys.d = shell::DirectKeys[shell::kDikD].load(kRelaxed);
+  Keys.k = shell::DirectKeys[shell::kDikK].load(kRelaxed);
+}
+
+bool PlaySceneCurrent() {
+  return shell::SceneId.load(std::memory_order_acquire) == shell::kScenePlay &&
+         shell::LoadKind.load(std::memory_order_acquire) == shell::kScenePlay;
+}
 
 int PlayWorkerPass() {
   if (!PlaySceneCurrent()) return -1;
@@ -39,14 +51,7 @@ int PlayWorkerPass() {
   if (chart::TheChart.hasBranches) EvaluateBranches(c);
   StartAndCorrectSong(c);
 
-  if (g_keySource)
-    g_keySource(shell::DirectKeys);
-  else
-    shell::PollKeyboard(shell::DirectKeys);
-  Keys.f = shell::DirectKeys[shell::kDikF].load(kRelaxed);
-  Keys.j = shell::DirectKeys[shell::kDikJ].load(kRelaxed);
-  Keys.d = shell::DirectKeys[shell::kDikD].load(kRelaxed);
-  Keys.k = shell::DirectKeys[shell::kDikK].load(kRelaxed);
+  ReadDrumKeys();
   Play.donUsed = false;
   Play.katUsed = false;
   Play.frontier = false;

@@ -133,7 +133,13 @@ int ParseSimInputs(const std::string& text, std::vector<SimPress>* presses, std:
   return 0;
 }
 
-void RunSimulation(const SimOptions& options, const std::vector<SimPress>& presses, SimResult* result) {
+namespace {
+double g_simStart = 0.0;
+double g_simEnd = 0.0;
+long long g_simPass = 0;
+}  // namespace
+
+void SimBegin(const SimOptions& options, const std::vector<SimPress>& presses, SimResult* result) {
   *result = SimResult();
   g_result = result;
 
@@ -168,20 +174,32 @@ void RunSimulation(const SimOptions& options, const std::vector<SimPress>& press
   SetPauseMenu(nullptr);
 
   BeginPlay();
-  const double start = Play.playClock.load(std::memory_order_relaxed);
-  const double end = Play.endTime.load(std::memory_order_relaxed);
-  long long k = 0;
-  for (;; ++k) {
-    if (k >= kSimMaxPasses) {
-      result->truncated = true;
-      break;
-    }
-    if (!(start + static_cast<double>(k) <= end)) break;
-    platform::TimeSetVirtualMs(static_cast<double>(k));
-    if (PlayWorkerPass() != 0) break;
-  }
-  result->passes = k;
+  g_simStart = Play.playClock.load(std::memory_order_relaxed);
+  g_simEnd = Play.endTime.load(std::memory_order_relaxed);
+  g_simPass = 0;
+}
 
+double SimNextClock() { return g_simStart + static_cast<double>(g_simPass); }
+
+bool SimStep() {
+  if (g_simPass >= kSimMaxPasses) {
+    if (g_result) g_result->truncated = true;
+    return false;
+  }
+  if (!(SimNextClock() <= g_simEnd)) return false;
+  platform::TimeSetVirtualMs(static_cast<double>(g_simPass));
+  ++g_simPass;
+  return PlayWorkerPass() == 0;
+}
+
+bool SimRunUntil(double clock) {
+  while (SimNextClock() <= clock)
+    if (!SimStep()) return false;
+  return true;
+}
+
+void SimFinish(SimResult* result) {
+  result->passes = g_simPass;
   SetKeySource(nullptr);
   SetJudgeObserver(nullptr);
   SetLaneObserver(nullptr);
@@ -198,9 +216,17 @@ void RunSimulation(const SimOptions& options, const std::vector<SimPress>& press
   result->score = Play.score.load(r);
   result->gauge = Play.gauge.load(r);
   result->clearThreshold = Play.clearThreshold;
-  result->endClock = end;
+  result->endClock = g_simEnd;
+  result->notes.clear();
   result->notes.reserve(Play.noteCount);
   for (int i = 0; i < Play.noteCount; ++i) result->notes.push_back({NoteState(i), NoteHits(i)});
+}
+
+void RunSimulation(const SimOptions& options, const std::vector<SimPress>& presses, SimResult* result) {
+  SimBegin(options, presses, result);
+  while (SimStep()) {
+  }
+  SimFinish(result);
 }
 
 std::string SimResultJson(const SimResult& r) {

@@ -63,6 +63,16 @@ int ParseSimInputs(const std::string& text, std::vector<SimPress>* presses, std:
 // the simulated song has no audio.
 void RunSimulation(const SimOptions& options, const std::vector<SimPress>& presses, SimResult* result);
 
+// The same in steps, for tests: SimBegin starts the play (result collects the judgements
+// and lane changes), SimStep runs the next pass (false once the play is over), SimRunUntil
+// runs every pass whose clock is <= clock, SimFinish fills in the totals and restores the
+// real clock and the default hooks.
+void SimBegin(const SimOptions& options, const std::vector<SimPress>& presses, SimResult* result);
+bool SimStep();
+bool SimRunUntil(double clock);
+double SimNextClock();
+void SimFinish(SimResult* result);
+
 // The result as one JSON object.
 std::string SimResultJson(const SimResult& result);
 

@@ -216,3 +216,125 @@ TEST(PlayWorkerThread, RunsOnItsOwnThreadAndEndsWithTheScene) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keys for the pause tests: drum keys by PlayClock, menu keys by the pause elapsed time.
+struct TimedKey {
+  int code;
+  bool duringPause;
+  double from, to;
+  bool started = false;
+  bool done = false;  // each key goes down once, even when the clock runs through it again
+};
+std::vector<TimedKey> g_timedKeys;
+
+void TimedKeySource(std::atomic<int32_t>* counters) {
+  const bool paused = play::Play.paused.load() != 0;
+  const double clock = play::PlayClockNow();
+  const double elapsed = play::Play.pauseElapsed.load();
+  for (int code : {shell::kDikF, shell::kDikJ, shell::kDikD, shell::kDikK, shell::kDikEnter, shell::kDikEscape}) {
+    bool down = false;
+    for (TimedKey& k : g_timedKeys) {
+      if (k.code != code || k.done) continue;
+      if (k.duringPause != paused) {
+        if (k.started) k.done = true;
+        continue;
+      }
+      const double t = paused ? elapsed : clock;
+      if (t >= k.from && t < k.to) down = k.started = true;
+      if (t >= k.to) k.done = true;
+    }
+    counters[code].store(down ? counters[code].load() + 1 : 0);
+  }
+}
+
+// Runs the worker loop on this thread on an auto-advancing virtual clock until the play
+// clock reaches `until` or the worker ends; returns the worker's last result.
+int RunWorkerUntil(double until) {
+  int result = 0;
+  while (result == 0 && play::Play.playClock.load() < until) {
+    result = play::PlayWorkerPass();
+    platform::TimeSleepMs(1);
+  }
+  return result;
+}
+
+void BeginPausePlay() {
+  shell::SceneId.store(shell::kScenePlay);
+  shell::LoadKind.store(shell::kScenePlay);
+  shell::ResetKeyboard();
+  platform::TimeUseVirtualClock(0.0, true);
+  play::SetKeySource(TimedKeySource);
+  play::RestoreDefaultPauseMenu();
+  play::BeginPlay();
+}
+
+void EndPausePlay() {
+  play::SetKeySource(nullptr);
+  platform::TimeUseRealClock();
+  g_timedKeys.clear();
+}
+
+TEST(PauseMenu, ResumeContinuesOnThePausedClock) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0);
+  g_timedKeys = {{shell::kDikEscape, false, -500, -490},
+                 {shell::kDikK, true, 600, 610},   // cursor down
+                 {shell::kDikK, true, 700, 710},   // and down again
+                 {shell::kDikD, true, 800, 810},   // and up
+                 {shell::kDikEnter, true, 900, 910},
+                 {shell::kDikF, false, 1000, 1010}};
+  BeginPausePlay();
+  EXPECT_EQ(RunWorkerUntil(-400.0), 0);
+  EXPECT_EQ(play::Play.paused.load(), 0);
+  EXPECT_EQ(play::Play.pauseCursor.load(), 1);
+  EXPECT_GE(play::Play.pauseElapsed.load(), 1200.0);  // the key at 900, then 300 ms of fade-out
+  // The pause took about 1.2 s of the time module but none of the PlayClock.
+  EXPECT_GT(platform::TimeNowMs(), 1600.0 + 1200.0);
+  EXPECT_LT(platform::TimeNowMs(), 1600.0 + 1300.0);
+  EXPECT_EQ(RunWorkerUntil(1200.0), 0);
+  EXPECT_EQ(play::NoteState(0), play::kNoteGreat);
+  EXPECT_EQ(play::Play.great.load(), 1);
+  EndPausePlay();
+}
+
+TEST(PauseMenu, RefusedInTheFirst600Ms) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0);
+  g_timedKeys = {{shell::kDikEscape, false, -1500, -1490}};
+  BeginPausePlay();
+  EXPECT_EQ(RunWorkerUntil(-1000.0), 0);
+  EXPECT_EQ(play::Play.pauseElapsed.load(), play::kNever);
+  EXPECT_EQ(platform::TimeNowMs(), 1001.0);  // no time spent in a menu
+  EndPausePlay();
+}
+
+TEST(PauseMenu, ChoosingReplayEndsTheWorkerAfterASecond) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0);
+  g_timedKeys = {{shell::kDikEscape, false, 0, 10}, {shell::kDikK, true, 600, 610}, {shell::kDikJ, true, 700, 710}};
+  BeginPausePlay();
+  EXPECT_EQ(RunWorkerUntil(5000.0), -1);
+  EXPECT_EQ(play::Play.pauseCursor.load(), 1);
+  EXPECT_GE(play::Play.choiceTime.load(), 700.0);
+  EXPECT_GE(play::Play.pauseElapsed.load(), play::Play.choiceTime.load() + 1000.0);
+  EXPECT_EQ(play::Play.paused.load(), 1);
+  EndPausePlay();
+}
+
+TEST(PauseMenu, LeavesWhenTheSceneChanges) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 1000.0);
+  g_timedKeys = {{shell::kDikEscape, false, 0, 10}};
+  BeginPausePlay();
+  play::SetPauseMenu([] {
+    shell::SceneId.store(shell::kSceneSongSelect);
+    return play::RunPauseMenu();
+  });
+  EXPECT_EQ(RunWorkerUntil(5000.0), -1);
+  play::RestoreDefaultPauseMenu();
+  EndPausePlay();
+}
+
+}  // namespace
