@@ -315,8 +315,11 @@ void LoadDancers() {
       FormatPath(path, "%s/Play/Dancer/%d/appear_%d_%d.png", dir, n, s + 1, f + 1);
       Dancers.appear_images[s][f] = LoadThemeImage(path);
     }
+  // Pattern 1 gives each slot a random sort; otherwise slot d takes sort d, wrapped into the
+  // sorts the set has, so that a set of fewer than five sorts still fills every slot.
   for (int d = 0; d < kDancerSlots; ++d)
-    Dancers.slot_sort[d] = Dancers.dance_pattern == 1 ? std::rand() % Dancers.sort_count : d;
+    Dancers.slot_sort[d] = Dancers.dance_pattern == 1 ? std::rand() % Dancers.sort_count
+                                                      : d % Dancers.sort_count;
   char base[64];
   std::snprintf(base, sizeof base, "Play/Dancer/%d/shakushi", n);
   Dancers.has_prop = graphics::LoadNumberedImages(kPropImages, 1, Dancers.prop_images, base) > 0;

@@ -204,6 +204,14 @@ TEST_F(ResourceLoaderTest, PlayJobLoadsSoundsStageAndCourseImages) {
   EXPECT_NE(a::TitleFont, -1);
 }
 
+TEST_F(ResourceLoaderTest, DancerSlotsTakeTheirSortsInTurnWithoutTheRandomPattern) {
+  WriteFile(theme_ + "/Play/Dancer/1/dancer.ini", "dance_sort=2\ndance_pattern=0\n");
+  RunJob(shell::kScenePlay);
+  const int expected[theme::kDancerSlots] = {0, 1, 0, 1, 0};
+  for (int d = 0; d < theme::kDancerSlots; ++d) EXPECT_EQ(theme::Dancers.slot_sort[d], expected[d]);
+  EXPECT_FALSE(theme::Dancers.has_prop);
+}
+
 TEST_F(ResourceLoaderTest, ResultKeepsPlayImagesAndSongSelectReleasesThem) {
   Png("Play/Notes/don_1.png");
   Png("Result/Symbol/edit.png");
