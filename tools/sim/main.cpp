@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <strings.h>
 #include <vector>
 
 #include "chart/chart.h"
