@@ -13,6 +13,20 @@ using play::SimResult;
 
 namespace {
 
+// Sanitized builds run the full-table chart with fewer notes: the point there is memory
+// safety, and every pass visits every note while they are all on screen.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr int kFullTable = 4000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr int kFullTable = 4000;
+#else
+constexpr int kFullTable = chart::kNoteCapacity;
+#endif
+#else
+constexpr int kFullTable = chart::kNoteCapacity;
+#endif
+
 std::string WriteChart(const char* name, const std::string& body, const std::string& header = "") {
   std::string path = std::string(::testing::TempDir()) + name;
   std::ofstream f(path, std::ios::binary);
@@ -88,13 +102,13 @@ TEST(BadCharts, BranchPointsWithoutSections) {
 
 TEST(BadCharts, AllNotesAtTimeZero) {
   ChartBuilder m;
-  for (int i = 0; i < chart::kNoteCapacity; ++i) m.Note(1 + i % 4, 0.0);
+  for (int i = 0; i < kFullTable; ++i) m.Note(1 + i % 4, 0.0);
   SimResult r = PlayWith({Press(0.0, "F")});
   EXPECT_EQ(r.great, 1);
-  EXPECT_EQ(r.bad, chart::kNoteCapacity - 1);
+  EXPECT_EQ(r.bad, kFullTable - 1);
   EXPECT_EQ(r.gauge, 0.0);
   EXPECT_EQ(r.notes.back().state, play::kNoteGone);
-  EXPECT_EQ(play::Play.fastNote.load(), chart::kNoteCapacity);
+  EXPECT_EQ(play::Play.fastNote.load(), kFullTable);
 }
 
 TEST(BadCharts, ManyNotesAtOneTimeInAutoPlay) {
