@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -155,7 +156,9 @@ std::vector<std::string> MakeEffects() {
         auto u32 = [&](uint32_t v) {
             for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
         };
-        auto id = [&](const char* s) { b.insert(b.end(), s, s + 4); };
+        auto id = [&](const char* s) {
+            for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k]));
+        };
         id("RIFF");
         u32(36 + frames * 4);
         id("WAVE");

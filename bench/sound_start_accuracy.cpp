@@ -47,7 +47,9 @@ std::vector<uint8_t> ClickWave() {
     auto u32 = [&](uint32_t v) {
         for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
     };
-    auto id = [&](const char* s) { b.insert(b.end(), s, s + 4); };
+    auto id = [&](const char* s) {
+        for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k]));
+    };
     id("RIFF");
     u32(36 + kClickFrames * 4);
     id("WAVE");

@@ -24,7 +24,9 @@ inline void PutU32(Bytes& b, uint32_t v) {
     PutU16(b, v & 0xffff);
     PutU16(b, v >> 16);
 }
-inline void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+inline void PutId(Bytes& b, const char* id) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
+}
 
 // One chunk: id, size field (the real size unless given), contents, pad byte when odd.
 inline void PutChunk(Bytes& b, const char* id, const Bytes& body, int64_t sizeField = -1, bool pad = true) {
