@@ -45,9 +45,11 @@ int GetTextureHeight(TextureHandle handle);
 // handles[i] (-1 for a missing one). Returns how many loaded.
 int LoadNumberedImages(int count, int firstNumber, TextureHandle* handles, const char* baseName);
 
-// Device loss: ReleaseDeviceTextures frees every renderer texture but keeps paths (sizes
-// read 0 meanwhile); RecoverDevice (after the renderer was reset or re-created and given to
-// GraphicsInit) reloads every slot from its path and re-opens every font. Handles stay valid.
+// Device loss: ReleaseDeviceTextures frees every renderer texture and font but keeps paths,
+// font faces and heights (handles are refused meanwhile); RecoverDevice reloads every slot
+// from its path and re-opens every font, in place, so handles stay valid. When the renderer
+// itself is replaced: ReleaseDeviceTextures, destroy the old renderer, GraphicsInit(new),
+// RecoverDevice. Likewise GraphicsShutdown comes before SDL_DestroyRenderer.
 void ReleaseDeviceTextures();
 void RecoverDevice();
 // Creates the renderer textures of images decoded on the loader thread. Main thread only;
