@@ -182,6 +182,8 @@ struct Job {
   std::vector<std::string> (*files)();
 };
 
+void PrintTo(const Job& j, std::ostream* os) { *os << j.name; }
+
 class ThemeJob : public ::testing::TestWithParam<Job> {};
 
 // Every file of the job exists; pictures load and fit the screen, sounds are 16-bit PCM.
