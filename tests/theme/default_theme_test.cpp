@@ -35,7 +35,19 @@ class DefaultThemeLoaderTest : public ::testing::Test {
     oldCwd_ = cwd;
     dir_ = theme_test::MakeTempDir("default");
     ASSERT_EQ(chdir(dir_.c_str()), 0);
-    std::snprintf(shell::ThemeDir, sizeof shell::ThemeDir, "%s", theme.c_str());
+    // The jobs write dispconf.ini back: they get a theme folder of their own whose picture and
+    // sound folders are links to the build's default theme, so that tests running side by side
+    // never write the same file.
+    std::string overlay = dir_ + "/Default";
+    std::filesystem::create_directories(overlay);
+    for (const auto& entry : std::filesystem::directory_iterator(theme)) {
+      std::filesystem::path to = overlay / entry.path().filename();
+      if (entry.path().filename() == "dispconf.ini")
+        std::filesystem::copy_file(entry.path(), to);
+      else
+        std::filesystem::create_symlink(entry.path(), to);
+    }
+    std::snprintf(shell::ThemeDir, sizeof shell::ThemeDir, "%s", overlay.c_str());
     graphics::ResetTextureTable();
     graphics::ResetFontTable();
     sound::SoundReset();
