@@ -581,7 +581,8 @@ void DrawChibi(const StageClock& c) {
     if (e.code >= 1 && e.code <= 8) set = &Chibi[0];
     else if (e.code == 99) set = &Chibi[1];
     else continue;
-    int sorts = set->sort_count >= 1 ? set->sort_count : 1;
+    int sorts = set->sort_count < 1 ? 1 : set->sort_count > kDancerSorts ? kDancerSorts
+                                                                         : set->sort_count;
     int sort = static_cast<int>(std::llabs(Whole(e.time)) % sorts);
     ChibiPose pose;
     if (!ChibiPoseAt(*set, sort, c.beat - e.beat, &pose)) continue;

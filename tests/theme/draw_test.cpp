@@ -219,6 +219,40 @@ TEST_F(StageDrawTest, ChibiFollowHitsAndMisses) {
   for (int x = 0; x < 640; x += 5) EXPECT_EQ(Pixel(x, 400), kBlack);
 }
 
+TEST_F(StageDrawTest, FrameNumbersOutsideTheSetDrawNothing) {
+  theme::DancerSet& d = theme::Dancers;
+  theme::ParseDancerLine("dance_order=0,101,1", &d);
+  theme::ParseDancerLine("appear_order=0,250", &d);
+  theme::ParseDancerLine("dance_sort=9", &d);
+  d.dance_images[0][0] = Image("dance.png", 10, 10, kWhite);
+  d.dance_y[0] = 300;
+  for (int& s : d.slot_sort) s = 0;
+  theme::ChibiSet& c0 = theme::Chibi[0];
+  theme::ParseChibiLine("chibi_order=0,500", &c0);
+  theme::ParseChibiLine("chibi_appear_flame=101", &c0);
+  theme::ParseChibiLine("chibi_appear_patern=2", &c0);
+  theme::ParseChibiLine("chibi_interval=0", &c0);
+  c0.images[0][0] = Image("chibi.png", 10, 10, kGreen);
+  theme::StageClock c = Clock();
+  c.clear_threshold = 80;
+  c.gauge = 100;
+  for (int k = 0; k < theme::kEffectRingSize; ++k) effects_[k] = {1 + k % 8, double(k * 37), double(-k * 500)};
+  for (double beat = -20000; beat <= 40000; beat += 250) {
+    c.beat = beat;
+    theme::DrawDancers(c);
+    theme::DrawChibi(c);
+  }
+  // Only the third entry of the dance order names an image that exists.
+  Clear();
+  c.beat = 2 * 3600 * 4 - 1;  // the last third of the cycle
+  theme::DrawDancers(c);
+  EXPECT_EQ(Pixel(0, 300), kWhite);
+  Clear();
+  c.beat = 0;
+  theme::DrawDancers(c);
+  EXPECT_EQ(Pixel(0, 300), kBlack);
+}
+
 TEST_F(StageDrawTest, FiverRisesAtAFullGauge) {
   theme::FiverImages[0] = Image("fiver_1_1.png", 640, 100, kYellow);
   theme::FiverFrameCount = 1;
