@@ -210,6 +210,24 @@ TEST_F(TextureTableTest, DeviceRecoveryKeepsHandlesAndPictures) {
   EXPECT_GT(CountChanged(90, 80, 200, 120, 0xFF000000), 0);
 }
 
+TEST_F(TextureTableTest, RecoveryOntoANewRenderer) {
+  std::string path = gfxtest::WriteSolidPng("new_renderer.png", 6, 6, 0xFFCC3366);
+  TextureHandle h = LoadTexture(path.c_str());
+  FontHandle f = CreateGameFont("IPAGothic", 16);
+  ASSERT_EQ(DrawTextLeft(10, 10, 0xFFFFFFFF, f, "cached"), 0);
+  ReleaseDeviceTextures();
+  SDL_DestroyRenderer(renderer_);
+  renderer_ = SDL_CreateSoftwareRenderer(screen_);
+  ASSERT_NE(renderer_, nullptr);
+  GraphicsInit(renderer_);
+  RecoverDevice();
+  Clear(0xFF000000);
+  EXPECT_EQ(DrawSprite(h, 30, 30), 0);
+  EXPECT_RGB_NEAR(Pixel(32, 32), 0xCC, 0x33, 0x66);
+  EXPECT_EQ(DrawTextLeft(100, 100, 0xFFFFFFFF, f, "cached"), 0);
+  EXPECT_GT(CountChanged(90, 80, 200, 120, 0xFF000000), 0);
+}
+
 TEST_F(TextureTableTest, ReloadTextureRefusesFilledAndEmptySlots) {
   std::string path = gfxtest::WriteSolidPng("reload.png", 3, 3, 0xFFFFFFFF);
   ASSERT_EQ(LoadTexture(path.c_str()), kTextureHandleBase);
