@@ -227,11 +227,32 @@ TEST(MixerClock, FollowsTheVirtualClockWithoutADevice) {
     platform::TimeUseRealClock();
 }
 
+// Sets an environment variable for the scope of a test.
+class EnvSetting {
+public:
+    EnvSetting(const char* name, const std::string& value) : name_(name) {
+        const char* was = std::getenv(name);
+        had_ = was != nullptr;
+        if (had_) saved_ = was;
+        setenv(name, value.c_str(), 1);
+    }
+    ~EnvSetting() {
+        if (had_) {
+            setenv(name_, saved_.c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string saved_;
+};
+
 // SDL's dummy driver keeps no time: the mixer stays on the clock.
 TEST(MixerDevice, TheDummyDriverLeavesTheStreamOnTheClock) {
-    const char* was = std::getenv("SDL_AUDIODRIVER");
-    std::string saved = was ? was : "";
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EnvSetting driver("SDL_AUDIODRIVER", "dummy");
     platform::TimeUseVirtualClock(0.0, false);
     platform::MixerReset();
     EXPECT_EQ(platform::MixerOpen(), 0);
@@ -244,16 +265,13 @@ TEST(MixerDevice, TheDummyDriverLeavesTheStreamOnTheClock) {
     EXPECT_EQ(platform::MixerGetPosition(a), 4410);
     platform::MixerReset();
     platform::TimeUseRealClock();
-    if (was) setenv("SDL_AUDIODRIVER", saved.c_str(), 1); else unsetenv("SDL_AUDIODRIVER");
 }
 
 // The disk driver is a device that writes the stream to a file.
 TEST(MixerDevice, TheDiskDriverWritesTheMixedStream) {
-    const char* was = std::getenv("SDL_AUDIODRIVER");
-    std::string saved = was ? was : "";
     std::string file = ::testing::TempDir() + "/mixer_disk_driver.raw";
-    setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+    EnvSetting driver("SDL_AUDIODRIVER", "disk");
+    EnvSetting output("SDL_DISKAUDIOFILE", file);
     platform::MixerReset();
     ASSERT_EQ(platform::MixerOpen(), 0);
     EXPECT_TRUE(platform::MixerHasDevice());
@@ -277,7 +295,6 @@ TEST(MixerDevice, TheDiskDriverWritesTheMixedStream) {
     size_t loud = 0;
     for (size_t i = 0; i < got; ++i) loud += s[i] == 77;
     EXPECT_GE(loud, 2u * platform::kMixerLatencyFrames);
-    if (was) setenv("SDL_AUDIODRIVER", saved.c_str(), 1); else unsetenv("SDL_AUDIODRIVER");
 }
 
 }  // namespace
