@@ -328,7 +328,7 @@ Image Bubble(int w, int h, Color fill, float tailX, bool tailDown) {
 void Balloons() {
   {  // burst_balloon: remaining hits, digits right-aligned at 18 px right of its centre
     Image img = Bubble(120, 84, Rgb(0xFFE2D6), 40, true);
-    Text(img, "あと", Font::Japanese, 14, 28, 22, Rgb(0x8A2A1A), Color{}, 0);
+    Text(img, "あと", Font::Japanese, 13, 26, 14, Rgb(0x8A2A1A), Color{}, 0);
     Text(img, "回", Font::Japanese, 16, 95, 38, Rgb(0x8A2A1A), Color{}, 0);
     SavePicture(img, "Play/Balloon/burst_balloon.png");
   }
@@ -338,8 +338,9 @@ void Balloons() {
     SavePicture(img, "Play/Balloon/roll_balloon.png");
   }
   {
-    Image img = Bubble(150, 70, Rgb(0xFFD6C8), 40, true);
-    Text(img, "コンボ", Font::Japanese, 15, 118, 30, Rgb(0xA02A1A), Color{}, 0);
+    // Centred on (278, 83); the digits end at 292, the label stands right of them.
+    Image img = Bubble(164, 70, Rgb(0xFFD6C8), 40, true);
+    Text(img, "コンボ", Font::Japanese, 15, 135, 30, Rgb(0xA02A1A), Color{}, 0);
     SavePicture(img, "Play/Balloon/combo_balloon_p1.png");
   }
   {
@@ -434,14 +435,17 @@ void Effects() {
     SavePicture(img, Numbered("Play/Effect/effect_note", k + 1));
   }
   {
-    Image img(520, 160);
+    // Small enough to sit on screen whether it is placed by its centre or its corner.
+    Image img(270, 140);
     for (int band = 0; band < 7; ++band) {
-      Color c = Hsv(band / 7.0f * 0.83f, 0.75f, 1.0f, 0.75f);
-      float r0 = 230 - band * 11;
+      Color c = Hsv(band / 7.0f * 0.83f, 0.75f, 1.0f, 0.8f);
+      float r0 = 128 - band * 8;
       FillSdfColor(img, [&](float x, float y) {
-        return std::max(std::fabs(SdCircle(x, y, 260, 250, r0)) - 5.5f, y - 150);
+        return std::max(std::fabs(SdCircle(x, y, 135, 138, r0)) - 4.0f, y - 136);
       }, c);
     }
+    Sparkle(img, 40, 120, 10, pal::kWhite);
+    Sparkle(img, 230, 118, 10, pal::kWhite);
     SavePicture(img, "Play/Effect/effect_hit_rainbow.png");
   }
   // Splash trails: twenty frames of a burst of droplets expanding and fading.
@@ -622,7 +626,8 @@ void Misc() {
     Image bg(640, 480);
     Clear(bg, Rgb(0x120A08, 0.6f));
     SavePicture(bg, "Play/Pause/bg.png");
-    const float x0 = 150, y0 = 150, x1 = 490, y1 = 470;
+    // The four items are centred on y 219, 299, 379 and 459, where the cursor frame goes.
+    const float x0 = 150, y0 = 150, x1 = 490, y1 = 477;
     Image panel(640, 480);
     Panel(panel, x0, y0, x1, y1, 22, Rgb(0xFFF1D6), pal::kInk, 4);
     Panel(panel, x0 + 40, y0 - 24, x1 - 40, y0 + 24, 18, Rgb(0xE8432E), pal::kInk, 3);
@@ -630,7 +635,7 @@ void Misc() {
     Image m(640, 480);
     Text(m, "ポーズ  PAUSE", Font::Japanese, 22, 320, y0, pal::kWhite, pal::kInk, 2);
     const char* items[4] = {"つづける", "はじめから", "曲をえらびなおす", "タイトルにもどる"};
-    for (int k = 0; k < 4; ++k) Text(m, items[k], Font::Japanese, 24, 320, 219 + 80 * k + 22, Rgb(0x4A2A20), Color{}, 0);
+    for (int k = 0; k < 4; ++k) Text(m, items[k], Font::Japanese, 24, 320, 219 + 80 * k, Rgb(0x4A2A20), Color{}, 0);
     SavePicture(m, "Play/Pause/panel_m.png");
     Image ch(130, 130);
     Pose p;

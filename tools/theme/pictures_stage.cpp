@@ -248,7 +248,7 @@ void DancerFolder(int set, const Color bodies[2], const Color bands[2], bool pro
   std::string ini =
       "; Dancers of set " + std::to_string(set) + ": five slots across the stage, two kinds of dancer.\n"
       "dance_x=320,190,450,70,570\n"
-      "dance_y=372,372\n"
+      "dance_y=384,384\n"
       "dance_sort=2\n"
       "dance_interval=2\n"
       "dance_order=1,2,3,4,5,6,5,4\n"
