@@ -136,8 +136,9 @@ bool WriteFileAtomically(const char* path, const std::string& text) {
   FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f) return false;
   bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  // No fsync: settings are rewritten key by key at every start, and the rename alone already
+  // guarantees a reader sees either the old file or the new one.
   ok = (std::fflush(f) == 0) && ok;
-  if (ok) fsync(fileno(f));
   ok = (std::fclose(f) == 0) && ok;
   if (ok) {
     struct stat st;
