@@ -194,13 +194,13 @@ int main(int argc, char** argv) {
   if (chdir((std::string(kSongFolder) + "/run").c_str()) != 0) return 1;
   std::printf("theme: %s\n", g_theme.c_str());
   benchmark::RegisterBenchmark("PlayJob/DefaultTheme/Ogg3min", BM_PlayJob)
-      ->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+      ->Iterations(5)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
   benchmark::RegisterBenchmark("PlayJob/DefaultTheme/NoSong", BM_PlayJobWithoutSong)
-      ->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+      ->Iterations(5)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
   benchmark::RegisterBenchmark("SongDecode/Ogg3min", BM_SongDecode)
-      ->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+      ->Iterations(3)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
   benchmark::RegisterBenchmark("SongSelectJob/AfterPlay", BM_SongSelectJob)
-      ->Iterations(5)->Unit(benchmark::kMillisecond)->UseRealTime();
+      ->Iterations(5)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
   int n = int(args.size());
   benchmark::Initialize(&n, args.data());
   benchmark::RunSpecifiedBenchmarks();
