@@ -28,6 +28,8 @@ bool g_cursorShown = true;
 bool g_cursorKnown = false;
 int g_cursorX = 0, g_cursorY = 0;
 double g_lastMoveClock = 0.0;
+// The cursor's screen position, read once per frame for dragging and hiding.
+int g_mouseX = 0, g_mouseY = 0;
 
 int32_t TruncatedSeconds(double ms) {
   double s = std::trunc(ms / 1000.0);
@@ -50,6 +52,7 @@ void PerFrameUpdate() {
   AppClock = platform::TimeNowMs() - ClockBase;
   ApplyWindowSizeKeys();
   if (platform::VideoHasKeyboardFocus()) PollMouse();
+  platform::VideoGlobalMouse(&g_mouseX, &g_mouseY);
   UpdateWindowDrag();
   UpdateCursorHiding();
 }
@@ -118,8 +121,7 @@ void ApplyWindowSizeKeys() {
 }
 
 void UpdateWindowDrag() {
-  int cx = 0, cy = 0;
-  platform::VideoGlobalMouse(&cx, &cy);
+  const int cx = g_mouseX, cy = g_mouseY;
   if (MouseLeftCounter == 1) {
     platform::VideoGetWindowPosition(&WindowLeft, &WindowTop);
     int x = cx - WindowLeft, y = cy - WindowTop;
@@ -142,8 +144,7 @@ void UpdateWindowDrag() {
 
 void UpdateCursorHiding() {
   if (HideMouseTime < 0) return;
-  int x = 0, y = 0;
-  platform::VideoGlobalMouse(&x, &y);
+  const int x = g_mouseX, y = g_mouseY;
   if (!g_cursorKnown || x != g_cursorX || y != g_cursorY) {
     g_cursorKnown = true;
     g_cursorX = x;
@@ -174,6 +175,7 @@ void ResetFrameUpdate() {
   g_cursorKnown = false;
   g_cursorX = g_cursorY = 0;
   g_lastMoveClock = 0.0;
+  g_mouseX = g_mouseY = 0;
 }
 
 }  // namespace shell

@@ -27,6 +27,7 @@ void RunLoadJob(int target) {
     }
     WaitPumpingMs(1);
   }
+  if (LoaderHooks.afterLoad) LoaderHooks.afterLoad();
 }
 
 void SceneChange(int target, bool drawOwnPicture) {

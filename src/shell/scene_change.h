@@ -15,6 +15,7 @@ struct SceneChangeHooks {
   void (*endFrame)() = nullptr;           // end the frame and present it
   void (*startLoader)() = nullptr;        // start the resource-loader thread
   void (*exitProgram)() = nullptr;  // save, release everything, exit 0
+  void (*afterLoad)() = nullptr;     // main-thread work once the loader is done
 };
 extern SceneChangeHooks LoaderHooks;
 

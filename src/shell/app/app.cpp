@@ -182,6 +182,9 @@ int StartUp() {
   shell::LoaderHooks.endFrame = EndFrame;
   shell::LoaderHooks.startLoader = theme::StartResourceLoader;
   shell::LoaderHooks.exitProgram = ExitProgram;
+  // Textures decoded by the loader become renderer textures now, not during the next
+  // scene's first frames.
+  shell::LoaderHooks.afterLoad = graphics::UploadPendingTextures;
   return 0;
 }
 
