@@ -357,6 +357,8 @@ void RunNotePass(double c) {
     switch (NoteState(i)) {
       case kNotePending:
         SetNoteX(i, LanePosition(note.time, c, note.scroll, note.bpm, speed));
+        // A note still far off while the input is held by an earlier one: only its x moves.
+        if (note.time > c + Cache.reach && (autoPlay || Play.frontier)) break;
         if (!NoteLive(i)) {
           if (note.time <= c + good) SetNoteState(i, kNoteDead);
           break;

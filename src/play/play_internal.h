@@ -20,6 +20,10 @@ struct PlayChartCache {
   // Notes from an index whose value is above the clock need no visit in a pass.
   double activeFrom[chart::kNoteRecords + 1];
   double rollEnd[chart::kNoteRecords];
+  // Nothing but its x can happen to a pending note more than this far in the future while
+  // a note before it in the pass holds the input (the largest window, or the balloon's
+  // early reach, and a margin).
+  double reach = 0.0;
   double nextBpmDue = kNeverPast;       // earliest time of an unfired tempo change
   double nextGogoDue = kNeverPast;
   double nextBranchDue = kNeverPast;
@@ -59,6 +63,9 @@ void PlayNextBurst();
 void AutoDrumRollHit(double c);
 
 void RecomputeEventDue();
+// Tests: visit every note and scan every event list in every pass, as the plain algorithm
+// does, instead of skipping what cannot change. Takes effect at the next play start.
+void SetExhaustivePasses(bool on);
 void ReadDrumKeys();          // the key source into DirectKeys and Keys
 bool PlaySceneCurrent();      // the play scene is current and no other scene is being loaded
 bool SongValid(int handle);
