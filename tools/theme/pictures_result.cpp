@@ -18,20 +18,24 @@ void Backgrounds() {
     Rays(img, 320, 150, 28, WithAlpha(pal::kWhite, 0.18f));
     for (int k = 0; k < 30; ++k)
       Sparkle(img, Hash2(k, 1, 40) * 640, Hash2(k, 2, 40) * 480, 4 + Hash2(k, 3, 40) * 6, WithAlpha(pal::kWhite, 0.8f));
-    FillSdfColor(img, [](float, float y) { return 40 - y; }, WithAlpha(Rgb(0xE8432E), 0.9f));
+    FillSdfColor(img, [](float, float y) { return y - 40; }, WithAlpha(Rgb(0xE8432E), 0.9f));
     Text(img, "RESULT", Font::SansBold, 22, 320, 20, pal::kWhite, pal::kInk, 2);
     SavePicture(img, "Result/Bg/clear.png");
   }
   {
     Image img(640, 480);
     FillSdf(img, [](float, float) { return -1.0f; }, VGrad{Rgb(0x5A6A8A), Rgb(0x2A3048), 0, 480});
-    for (int k = 0; k < 5; ++k) Cloud(img, 60 + k * 140, 70 + (k % 2) * 30, 50, Rgb(0x7A86A0));
+    for (int k = 0; k < 2; ++k)
+      FillSdfColor(img, [&](float x, float y) { return (380 + k * 40 + 24 * std::sin(x / 110.0f + k * 2.5f)) - y; },
+                   k ? Rgb(0x22283A) : Rgb(0x343C54));
+    for (int k = 0; k < 5; ++k) Cloud(img, 60 + k * 140, 90 + (k % 2) * 40, 56, Rgb(0xA4AEC4));
+    for (int k = 0; k < 4; ++k) Cloud(img, 130 + k * 150, 180 + (k % 2) * 30, 34, Rgb(0x8A94AC));
     for (int k = 0; k < 120; ++k) {
       float x = Hash2(k, 1, 41) * 640, y = Hash2(k, 2, 41) * 480;
       FillSdfColor(img, [&](float px, float py) { return SdSegment(px, py, x, y, x - 4, y + 14, 0.8f); },
                    WithAlpha(Rgb(0xB8C8E0), 0.45f), x - 6, y - 2, x + 2, y + 16);
     }
-    FillSdfColor(img, [](float, float y) { return 40 - y; }, WithAlpha(Rgb(0x3A4260), 0.95f));
+    FillSdfColor(img, [](float, float y) { return y - 40; }, WithAlpha(Rgb(0x3A4260), 0.95f));
     Text(img, "RESULT", Font::SansBold, 22, 320, 20, Rgb(0xD8E0F0), pal::kInk, 2);
     SavePicture(img, "Result/Bg/failed.png");
   }

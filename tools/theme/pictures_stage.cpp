@@ -336,7 +336,7 @@ void ScriptDay() {
     FillSdf(img, [](float, float) { return -1.0f; }, VGrad{Rgb(0xBFE8F8), Rgb(0xFFE9B8), 0, 262});
     // Hills.
     for (int k = 0; k < 2; ++k)
-      FillSdfColor(img, [&](float x, float y) { return y - (150 + k * 30 + 18 * std::sin(x / 90.0f + k * 2)); },
+      FillSdfColor(img, [&](float x, float y) { return (150 + k * 30 + 18 * std::sin(x / 90.0f + k * 2)) - y; },
                    k ? Rgb(0x8CCB6A) : Rgb(0xB4DE8A));
     // Festival stalls in the distance.
     for (int k = 0; k < 6; ++k) {
@@ -433,7 +433,7 @@ void ScriptNight() {
       float x = Hash2(k, 1, 31) * 640, y = Hash2(k, 2, 31) * 120;
       FillSdfColor(img, [&](float px, float py) { return SdCircle(px, py, x, y, 1); }, WithAlpha(pal::kWhite, 0.7f), x - 2, y - 2, x + 2, y + 2);
     }
-    FillSdfColor(img, [](float x, float y) { return y - (175 + 12 * std::sin(x / 70.0f)); }, Rgb(0x3A2A4A));
+    FillSdfColor(img, [](float x, float y) { return (175 + 12 * std::sin(x / 70.0f)) - y; }, Rgb(0x3A2A4A));
     for (int k = 0; k < 8; ++k) {
       float cx = 40 + k * 80;
       std::vector<Pt> r = {{cx - 40, 200}, {cx - 32, 168}, {cx, 156}, {cx + 32, 168}, {cx + 40, 200}};
