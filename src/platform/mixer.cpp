@@ -35,7 +35,7 @@ constexpr int64_t kMaxConvertedFrames = (int64_t{1} << 31) / 4;
 constexpr int kStampCount = 32;
 constexpr int kMinStampsForRate = 8;
 constexpr int kRateSpan = 4;     // callbacks per rate sample
-constexpr int kAnchorStamps = 2;  // callbacks the line is fitted under
+constexpr int kAnchorStamps = 1;  // callbacks the line is fitted under
 // Rounding slack when a moment is turned into a stream frame.
 constexpr double kFrameEpsilon = 1e-6;
 
@@ -207,9 +207,9 @@ void Queue(int id, int op, int64_t arg, int64_t frame) {
 
 // The stream clock from the callback moments. The rate is the median of the rates over
 // spans of a few callbacks, which neither a stalled callback nor callbacks that come in
-// bursts can pull away. The line runs through the earlier of the last two callbacks: a
-// callback that came late is not taken for the device being late, yet a device that has
-// fallen behind for good (as SDL's disk writer does after a stall) is followed at once.
+// bursts can pull away. The line runs through the last callback: a device that has fallen
+// behind (as SDL's disk writer does after a stall, or any device after an underrun) is
+// followed at once, and a burst of callbacks re-anchors it on the latest of them.
 void RecordStamp(double ms, int64_t frame) {
     gMix.stamps[gMix.stampHead] = Stamp{ms, frame};
     gMix.stampHead = (gMix.stampHead + 1) % kStampCount;
