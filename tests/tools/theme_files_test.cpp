@@ -314,6 +314,47 @@ TEST(DefaultThemePictures, CourseSymbolsDifferInColourAndShape) {
     }
 }
 
+// Backgrounds must show a picture, not one flat fill.
+TEST(DefaultThemePictures, BackgroundsShowMoreThanAFlatFill) {
+  for (const char* rel : {"Result/Bg/clear.png", "Result/Bg/failed.png", "SongSelect/Bg/bg.png",
+                          "SongSelect/Load/bg_start.png", "Play/Bg/dancer_1/field.png", "Play/Bg/dancer_2/town.png",
+                          "Play/Bg/upper/bg_1_p1.png", "Play/Bg/upper/bg_2_p1.png", "Play/Load/bg_end.png",
+                          "Result/Load/bg_end.png", "Play/Bg/stage/stage_1.png", "Play/Bg/stage/stage_2.png"}) {
+    Pixels p = LoadPixels(rel);
+    ASSERT_FALSE(p.rgba.empty()) << rel;
+    double sum = 0, sum2 = 0;
+    size_t n = p.rgba.size() / 4;
+    for (size_t i = 0; i < n; ++i) {
+      double l = 0.3 * p.rgba[i * 4] + 0.59 * p.rgba[i * 4 + 1] + 0.11 * p.rgba[i * 4 + 2];
+      sum += l;
+      sum2 += l * l;
+    }
+    double mean = sum / n, sd = std::sqrt(std::max(0.0, sum2 / n - mean * mean));
+    EXPECT_GT(sd, 12.0) << rel << " is nearly one flat colour";
+    // Full-screen pictures are opaque.
+    size_t clear = 0;
+    for (size_t i = 0; i < n; ++i) clear += p.rgba[i * 4 + 3] < 250;
+    EXPECT_LT(double(clear) / n, 0.01) << rel;
+  }
+}
+
+// Every digit of every number set is drawn, and no two digits of a set look alike.
+TEST(DefaultThemePictures, EveryNumberSetHasTenDistinctDigits) {
+  for (const char* base : {"Play/Number/combo", "Play/Number/combo_l", "Play/Number/combo_balloon", "Play/Number/roll",
+                           "Play/Number/burst", "Play/Number/score", "SongSelect/Number/score", "Result/Number/score",
+                           "Result/Number/score_s"}) {
+    std::vector<Pixels> d;
+    for (int k = 0; k <= 9; ++k) d.push_back(LoadPixels(std::string(base) + "_" + std::to_string(k) + ".png"));
+    for (int i = 0; i <= 9; ++i) {
+      ASSERT_FALSE(d[i].rgba.empty()) << base << " " << i;
+      size_t ink = 0;
+      for (size_t p = 3; p < d[i].rgba.size(); p += 4) ink += d[i].rgba[p] > 128;
+      EXPECT_GT(double(ink) / (d[i].rgba.size() / 4), 0.08) << base << " digit " << i << " is hardly drawn";
+      for (int j = 0; j < i; ++j) EXPECT_GT(Difference(d[i], d[j]), 0.05) << base << ": " << i << " looks like " << j;
+    }
+  }
+}
+
 struct Wav {
   int channels = 0;
   std::vector<int16_t> s;
