@@ -181,6 +181,11 @@ TEST_F(WaveLoad, MissingFileAndDirectoryLeaveTheTableAlone) {
     EXPECT_EQ(sound::LoadSound(::testing::TempDir().c_str()), -1);
     EXPECT_EQ(sound::LoadSound(nullptr), -1);
     EXPECT_EQ(sound::LoadSound(""), -1);
+    EXPECT_EQ(sound::LoadSound(std::string(5000, 'a').c_str()), -1);
+    int none[2] = {7, 7};
+    EXPECT_EQ(sound::LoadSoundCopies("/nonexistent.wav", 2, none), 0);
+    EXPECT_EQ(none[0], -1);
+    EXPECT_EQ(none[1], -1);
     EXPECT_EQ(sound::SoundCursor(), 1);
     EXPECT_EQ(sound::IsSoundPlaying(first), 0);
 }
