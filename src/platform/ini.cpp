@@ -178,6 +178,9 @@ int IniReadInt(const char* section, const char* key, int def, const char* path) 
 bool IniWriteString(const char* section, const char* key, const char* value, const char* path) {
   if (!section || !key || !path || !*path) return false;
   std::string_view v = value ? std::string_view(value) : std::string_view();
+  // A value is one line: a line break in it would plant other keys in the file.
+  size_t lineBreak = v.find_first_of("\r\n");
+  if (lineBreak != std::string_view::npos) v = v.substr(0, lineBreak);
   std::string text;
   FileRead r = ReadWholeFile(path, text);
   if (r == FileRead::kTooLarge) return false;

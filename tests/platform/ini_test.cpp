@@ -146,6 +146,12 @@ TEST_F(IniTest, WriteKeepsBinaryJunkAndNulBytes) {
   EXPECT_EQ(Contents(), expected);
 }
 
+TEST_F(IniTest, WrittenValueStaysOnItsLine) {
+  ASSERT_TRUE(platform::IniWriteString("a", "k", "v\r\n[b]\r\nx=planted", path_.c_str()));
+  EXPECT_EQ(Contents(), "[a]\r\nk=v\r\n");
+  EXPECT_EQ(Read("b", "x"), "DEF");
+}
+
 TEST_F(IniTest, WriteIntoUnwritableFolderFailsAndKeepsNothingHalfWritten) {
   std::string missing = dir_ + "/no/such/folder/x.ini";
   EXPECT_FALSE(platform::IniWriteString("a", "k", "v", missing.c_str()));
