@@ -26,8 +26,12 @@ namespace {
 class DefaultThemeLoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The build tree: from the environment, else the folder above this program's own.
     const char* build = std::getenv("KODOBAN_BUILD_DIR");
-    std::string theme = build ? std::string(build) + "/Files/Theme/Default" : "";
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::string root = build ? std::string(build) : ec ? "" : self.parent_path().parent_path().string();
+    std::string theme = root.empty() ? "" : root + "/Files/Theme/Default";
     if (theme.empty() || !std::filesystem::is_directory(theme + "/Play/Bg"))
       GTEST_SKIP() << "no default theme pictures in the build tree";
     char cwd[4096];
