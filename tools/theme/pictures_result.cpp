@@ -217,10 +217,10 @@ void Messages() {
     SavePicture(img, "Result/Message/clear.png");
   }
   {
-    Image img(240, 80);
-    Panel(img, 6, 8, 234, 72, 26, Rgb(0x4A5A7A), pal::kInk, 3);
-    GradientText(img, "ざんねん…", Font::Japanese, 26, 96, 40, Rgb(0xE6EEFF), Rgb(0xA8B8D8), pal::kInk, 3);
-    Text(img, "FAILED", Font::SansBold, 16, 192, 41, Rgb(0xD8E0F0), pal::kInk, 2);
+    Image img(260, 80);
+    Panel(img, 6, 8, 254, 72, 26, Rgb(0x4A5A7A), pal::kInk, 3);
+    GradientText(img, "ざんねん…", Font::Japanese, 24, 92, 40, Rgb(0xE6EEFF), Rgb(0xA8B8D8), pal::kInk, 3);
+    Text(img, "FAILED", Font::SansBold, 15, 207, 41, Rgb(0xD8E0F0), pal::kInk, 2);
     SavePicture(img, "Result/Message/failed.png");
   }
   {
