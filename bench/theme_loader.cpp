@@ -123,13 +123,25 @@ bool Prepare() {
   return true;
 }
 
+// How many images and sounds a job added to the tables.
+void CountLoaded(benchmark::State& state, int textureCursor, int soundCursor) {
+  int images = graphics::TextureCursor() - textureCursor;
+  int sounds = sound::SoundCursor() - soundCursor;
+  state.counters["images"] = images < 0 ? images + graphics::kTextureSlotCount : images;
+  state.counters["sounds"] = sounds < 0 ? sounds + sound::kSoundSlots : sounds;
+}
+
 void BM_PlayJob(benchmark::State& state) {
+  int textures = 0, sounds = 0;
   for (auto _ : state) {
     state.PauseTiming();
     theme::RunSongSelectJob();
+    textures = graphics::TextureCursor();
+    sounds = sound::SoundCursor();
     state.ResumeTiming();
     theme::RunPlayJob();
   }
+  CountLoaded(state, textures, sounds);
   if (theme::play_assets::Song < 0) state.SkipWithError("the song did not load");
 }
 
@@ -160,12 +172,16 @@ void BM_SongDecode(benchmark::State& state) {
 }
 
 void BM_SongSelectJob(benchmark::State& state) {
+  int textures = 0, sounds = 0;
   for (auto _ : state) {
     state.PauseTiming();
     theme::RunPlayJob();
+    textures = graphics::TextureCursor();
+    sounds = sound::SoundCursor();
     state.ResumeTiming();
     theme::RunSongSelectJob();
   }
+  CountLoaded(state, textures, sounds);
 }
 
 }  // namespace
