@@ -143,7 +143,9 @@ Result MeasureStartAccuracy(const std::string& outPath) {
     FILE* dump = nullptr;
     if (const char* d = std::getenv("KODOBAN_START_DUMP")) dump = std::fopen(d, "w");
     if (dump) {
-        for (int i = 0; i < n; ++i) std::fprintf(dump, "cb %.4f %lld\n", gStamps[i].ms, static_cast<long long>(gStamps[i].frame));
+        for (int i = 0; i < n; ++i) {
+            std::fprintf(dump, "cb %.4f %lld\n", gStamps[i].ms, static_cast<long long>(gStamps[i].frame));
+        }
     }
     // the onsets in the stream: a click after silence
     std::vector<int64_t> onsets;

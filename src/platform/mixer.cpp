@@ -144,8 +144,9 @@ void AdvanceStream(int64_t to, int32_t* acc) {
     int64_t cursor = gMix.streamEnd;
     auto runAll = [&](int64_t until) {
         if (until <= cursor) return;
+        int32_t* at = acc ? acc + (cursor - gMix.streamEnd) * 2 : nullptr;
         for (Buffer& b : gMix.buffers) {
-            if (b.used && b.playing) AdvanceBuffer(b, until - cursor, acc ? acc + (cursor - gMix.streamEnd) * 2 : nullptr);
+            if (b.used && b.playing) AdvanceBuffer(b, until - cursor, at);
         }
         cursor = until;
     };

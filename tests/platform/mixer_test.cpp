@@ -280,7 +280,9 @@ TEST(MixerDevice, TheDiskDriverWritesTheMixedStream) {
     int a = platform::MixerCreateBuffer(p);
     EXPECT_EQ(platform::MixerPlay(a, true), 0);
     EXPECT_EQ(platform::MixerGetStatus(a), platform::kMixerPlaying | platform::kMixerLooping);
-    for (int i = 0; i < 20000 && platform::MixerRenderedFrames() < 4 * platform::kMixerLatencyFrames; ++i) platform::TimeSleepMs(1);
+    for (int i = 0; i < 20000 && platform::MixerRenderedFrames() < 4 * platform::kMixerLatencyFrames; ++i) {
+        platform::TimeSleepMs(1);
+    }
     platform::MixerClose();
     EXPECT_FALSE(platform::MixerHasDevice());
     // closing keeps the buffers and their state
