@@ -114,6 +114,21 @@ TEST_F(StageDrawTest, UpperBackgroundTilesTheWidthAndFollowsTheMood) {
   theme::DrawUpperBackground(c);
   EXPECT_EQ(Pixel(320, 20), kRed);
 
+  // Leaving the miss mood fades the miss picture out over 100 ms.
+  Clear();
+  c.mood = theme::kMoodNormal;
+  c.previous_mood = theme::kMoodMiss;
+  c.clear_mood_time = 1000000000.0;
+  c.miss_mood_time = 9950;
+  theme::DrawUpperBackground(c);
+  p = Pixel(320, 20);
+  EXPECT_NEAR(int((p >> 16) & 0xFF), 127, 3);
+  EXPECT_NEAR(int(p & 0xFF), 128, 3);
+  Clear();
+  c.miss_mood_time = 9850;
+  theme::DrawUpperBackground(c);
+  EXPECT_EQ(Pixel(320, 20), kBlue);
+
   // Gogo time darkens with its picture: white turns the screen black.
   Clear();
   c.mood = theme::kMoodNormal;
