@@ -452,7 +452,10 @@ void DrawFiver(const StageClock& c) {
 // Dancers
 
 int DancerSlotThreshold(int clearThreshold, int slot) {
-  return static_cast<int>(std::floor(clearThreshold * slot * 0.25));
+  double g = std::floor(static_cast<double>(clearThreshold) * slot * 0.25);
+  if (g > kGaugeMax) return kGaugeMax + 1;  // beyond any gauge: never drawn
+  if (g < 0.0) return 0;
+  return static_cast<int>(g);
 }
 
 namespace {
@@ -494,9 +497,7 @@ void DrawDancers(const StageClock& c) {
   const DancerSet& set = Dancers;
   for (int d = 0; d < kDancerSlots; ++d) {
     int g = DancerSlotThreshold(c.clear_threshold, d);
-    if (g < 0) g = 0;
-    if (g > kGaugeMax) g = kGaugeMax;
-    if (c.gauge < g) continue;
+    if (c.gauge < g || g > kGaugeMax) continue;
     double since = c.gauge_step_beat != nullptr ? c.gauge_step_beat[g] : 0.0;
     int s = set.slot_sort[d];
     if (s < 0 || s >= kDancerSorts) continue;

@@ -158,6 +158,8 @@ TEST(DancerSlotTest, SlotsJoinAtQuartersOfTheThreshold) {
   for (int d = 0; d < 5; ++d) EXPECT_EQ(theme::DancerSlotThreshold(80, d), expected[d]);
   EXPECT_EQ(theme::DancerSlotThreshold(70, 1), 17);
   EXPECT_EQ(theme::DancerSlotThreshold(70, 3), 52);
+  EXPECT_GT(theme::DancerSlotThreshold(2147483647, 4), 100);  // no overflow, never reached
+  EXPECT_EQ(theme::DancerSlotThreshold(-40, 2), 0);
 }
 
 TEST(DancerSlotTest, DanceOrderStepsEvenlyThroughTheInterval) {
