@@ -97,6 +97,7 @@ void SaveFile(const std::string& path, const std::string& bytes) {
 void SaveThemeText(const std::string& rel, const std::string& text) { SaveFile(gThemeDir + "/" + rel, text); }
 
 int WriteContactSheet(const std::string& path) {
+  MakeDirs(Dir(path));
   // Cells of kThumb on a mid grey, so that light and dark pictures both show.
   const int cell = kThumb + 6, cols = 24;
   int rows = int((gThumbs.size() + cols - 1) / cols);
