@@ -13,19 +13,8 @@ using play::SimResult;
 
 namespace {
 
-// Sanitized builds run the full-table chart with fewer notes: the point there is memory
-// safety, and every pass visits every note while they are all on screen.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr int kFullTable = 4000;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr int kFullTable = 4000;
-#else
-constexpr int kFullTable = chart::kNoteCapacity;
-#endif
-#else
-constexpr int kFullTable = chart::kNoteCapacity;
-#endif
+// Every pass visits every note while they are all on screen: sanitized builds use fewer.
+constexpr int kFullTable = kSanitizedBuild ? 4000 : chart::kNoteCapacity;
 
 std::string WriteChart(const char* name, const std::string& body, const std::string& header = "") {
   std::string path = std::string(::testing::TempDir()) + name;

@@ -16,6 +16,20 @@
 
 namespace playtest {
 
+// Sanitized builds run the heaviest cases smaller: the point there is memory and thread
+// safety.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitizedBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kSanitizedBuild = true;
+#else
+constexpr bool kSanitizedBuild = false;
+#endif
+#else
+constexpr bool kSanitizedBuild = false;
+#endif
+
 struct ChartBuilder {
   int notes = 0, bpms = 1, gogos = 1, branches = 0, sections = 0, bars = 0;
 
