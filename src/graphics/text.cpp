@@ -167,7 +167,7 @@ uint64_t HashText(int fontSlot, uint32_t generation, std::string_view bytes) {
 }
 
 void FreeCachedText(CachedText& e) {
-  if (e.texture) SDL_DestroyTexture(e.texture);
+  DestroyTextureOnDrawThread(e.texture);
   e.texture = nullptr;
   e.bytes.clear();
   e.hash = 0;

@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "graphics/texture_slot.h"
 #include "graphics/text.h"
@@ -59,9 +61,12 @@ int ReadPngSize(const char* path, int* width, int* height) {
 
 bool OnDrawThread() { return g_renderer && std::this_thread::get_id() == g_drawThread; }
 
+std::mutex g_deferredMutex;
+std::vector<SDL_Texture*> g_deferredTextures;
+
 void FreeSlotObjects(TextureSlot& s) {
-  if (s.texture) SDL_DestroyTexture(s.texture);
-  if (s.inverted) SDL_DestroyTexture(s.inverted);
+  DestroyTextureOnDrawThread(s.texture);
+  DestroyTextureOnDrawThread(s.inverted);
   if (s.pixels) SDL_FreeSurface(s.pixels);
   s.texture = nullptr;
   s.inverted = nullptr;
@@ -80,6 +85,25 @@ void ClearSlot(TextureSlot& s) {
 }
 
 }  // namespace
+
+void DestroyTextureOnDrawThread(SDL_Texture* texture) {
+  if (!texture) return;
+  if (std::this_thread::get_id() == g_drawThread) {
+    SDL_DestroyTexture(texture);
+    return;
+  }
+  std::lock_guard<std::mutex> lock(g_deferredMutex);
+  g_deferredTextures.push_back(texture);
+}
+
+void DestroyDeferredTextures() {
+  std::vector<SDL_Texture*> doomed;
+  {
+    std::lock_guard<std::mutex> lock(g_deferredMutex);
+    doomed.swap(g_deferredTextures);
+  }
+  for (SDL_Texture* t : doomed) SDL_DestroyTexture(t);
+}
 
 SDL_Surface* DecodePngFile(const char* path, int* width, int* height, bool* opaque) {
   int w = 0, h = 0;
@@ -180,6 +204,7 @@ void GraphicsShutdown() {
   for (TextureSlot& s : g_textures) ClearSlot(s);
   ReleaseAllFonts();
   DropTextCache();
+  DestroyDeferredTextures();
   g_renderer = nullptr;
 }
 
@@ -280,6 +305,7 @@ void RecoverDevice() {
 
 void UploadPendingTextures() {
   if (!OnDrawThread()) return;
+  DestroyDeferredTextures();
   for (TextureSlot& s : g_textures)
     if (s.pixels && !s.texture) SlotTexture(s);
 }

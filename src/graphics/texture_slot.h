@@ -31,6 +31,11 @@ SDL_Texture* SlotTexture(TextureSlot& slot);
 SDL_Surface* DecodePngFile(const char* path, int* width, int* height, bool* opaque = nullptr);
 SDL_Texture* CreateTextureFromPixels(SDL_Surface* pixels);
 bool GraphicsOnDrawThread();
+// Destroys a renderer texture. Renderer objects belong to the drawing thread: a texture let go
+// on another thread (the resource loader releasing everything) waits until the drawing thread
+// next uploads or shuts down.
+void DestroyTextureOnDrawThread(SDL_Texture* texture);
+void DestroyDeferredTextures();
 // True when the renderer is SDL's software renderer.
 bool GraphicsIsSoftware();
 

@@ -255,3 +255,29 @@ TEST_F(TextureTableTest, LoaderThreadImagesDrawOnTheMainThread) {
 }
 
 }  // namespace
+
+namespace {
+
+// The loader releases every texture when the song select assets load again; the renderer's
+// textures it let go are destroyed on the drawing thread, and the pictures of the next load
+// draw as usual.
+TEST_F(TextureTableTest, LoaderThreadReleaseLeavesRendererWorkToTheDrawingThread) {
+  std::string first = gfxtest::WriteSolidPng("before_release.png", 8, 8, 0xFFE02010);
+  std::string second = gfxtest::WriteSolidPng("after_release.png", 8, 8, 0xFF1020E0);
+  TextureHandle old = LoadTexture(first.c_str());
+  ASSERT_NE(old, -1);
+  ASSERT_EQ(DrawSprite(old, 10, 10), 0);
+  TextureHandle fresh = -1;
+  std::thread loader([&] {
+    ReleaseAllTextures();
+    fresh = LoadTexture(second.c_str());
+  });
+  loader.join();
+  EXPECT_EQ(GetTextureWidth(old), -1) << "released";
+  UploadPendingTextures();
+  ASSERT_NE(fresh, -1);
+  EXPECT_EQ(DrawSprite(fresh, 40, 40), 0);
+  EXPECT_RGB_NEAR(Pixel(44, 44), 0x10, 0x20, 0xE0);
+}
+
+}  // namespace
