@@ -58,6 +58,9 @@ int VideoCreateWindow(const char* title, int clientWidth, int clientHeight) {
                               SDL_WINDOW_SHOWN);
   if (!g_window) return -1;
   MessageBoxSetParent(g_window);
+  // The begin and end of a drop tell which dropped file is the first one.
+  SDL_EventState(SDL_DROPBEGIN, SDL_ENABLE);
+  SDL_EventState(SDL_DROPCOMPLETE, SDL_ENABLE);
   SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
   return 0;
 }
@@ -158,6 +161,8 @@ void VideoSetClientSize(int width, int height) {
   g_clientHeight = height;
   if (g_window) SDL_SetWindowSize(g_window, ClampClient(width), ClampClient(height));
 }
+
+int VideoClampClientSize(int size) { return ClampClient(size); }
 
 void VideoGetClientSize(int* width, int* height) {
   if (width) *width = g_clientWidth;

@@ -10,8 +10,9 @@ namespace platform {
 
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
-// Client sizes beyond this are refused by X servers; larger settings are clamped to it.
-constexpr int kMaxClientSize = 16384;
+// Larger client sizes are clamped to this: beyond any display, and a software framebuffer of
+// that size would already take 200 MB.
+constexpr int kMaxClientSize = 8192;
 
 // Initialises SDL video and creates the window (not resizable) with the given client size at
 // the system's default position. -1 on failure.
@@ -43,6 +44,8 @@ bool VideoDeviceResetPending();
 // Sets the client size (position kept). Sizes below 1 give a 1-pixel client area.
 void VideoSetClientSize(int width, int height);
 void VideoGetClientSize(int* width, int* height);
+// The size the window system is asked for: 1 .. kMaxClientSize.
+int VideoClampClientSize(int size);
 void VideoGetWindowPosition(int* left, int* top);
 void VideoSetWindowPosition(int left, int top);
 void VideoRaiseWindow();

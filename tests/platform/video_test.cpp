@@ -53,9 +53,9 @@ TEST_F(VideoTest, ClientSizeChangesButTheDrawingStays640x480) {
   platform::VideoSetClientSize(0, 0);
   SDL_GetWindowSize(platform::VideoWindow(), &w, &h);
   EXPECT_GE(w, 1);
-  platform::VideoSetClientSize(1000000, 750000);
-  SDL_GetWindowSize(platform::VideoWindow(), &w, &h);
-  EXPECT_LE(w, platform::kMaxClientSize);
+  EXPECT_EQ(platform::VideoClampClientSize(-640), 1);
+  EXPECT_EQ(platform::VideoClampClientSize(1000000), platform::kMaxClientSize);
+  EXPECT_EQ(platform::VideoClampClientSize(1440), 1440);
 }
 
 TEST_F(VideoTest, RenderResetMakesThePresentReportTheDeviceLostUntilRecovered) {
@@ -69,6 +69,35 @@ TEST_F(VideoTest, RenderResetMakesThePresentReportTheDeviceLostUntilRecovered) {
   EXPECT_FALSE(platform::VideoDeviceResetPending());
   platform::VideoBeginFrame();
   EXPECT_EQ(platform::VideoPresent(), 0);
+  platform::ResetEvents();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(VideoTest, OnlyTheFirstFileOfADropIsReported) {
+  platform::ResetEvents();
+  SDL_Event ev{};
+  ev.type = SDL_DROPBEGIN;
+  SDL_PushEvent(&ev);
+  for (const char* name : {"first.tja", "second.tja"}) {
+    SDL_Event drop{};
+    drop.type = SDL_DROPFILE;
+    drop.drop.file = SDL_strdup(name);
+    SDL_PushEvent(&drop);
+  }
+  ev.type = SDL_DROPCOMPLETE;
+  SDL_PushEvent(&ev);
+  platform::PumpEvents();
+  platform::WindowEvent e{};
+  int drops = 0;
+  while (platform::PopEvent(&e)) {
+    if (e.kind != platform::EventKind::kDropFile) continue;
+    ++drops;
+    EXPECT_STREQ(e.path, "first.tja");
+  }
+  EXPECT_EQ(drops, 1);
   platform::ResetEvents();
 }
 
