@@ -56,7 +56,7 @@ void StorePlayTime(int32_t seconds) { library::StorePlayTime(seconds); }
 
 void ProbeKeysForTrace() {
   // With KODOBAN_TRACE set, presses are traced even where no worker thread polls the keyboard,
-  // so the input benchmark can measure the pump on the song select.
+  // so the input benchmark can measure when a press is seen on the song select.
   int scene = shell::SceneId.load(std::memory_order_acquire);
   if (scene == shell::kScenePlay || scene == shell::kSceneResult) return;
   if (platform::TraceEnabled()) shell::PollKeyboard(g_traceProbeKeys);
