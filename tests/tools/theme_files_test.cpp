@@ -488,6 +488,11 @@ TEST(DefaultThemeStages, DancerAndChibiSetsHaveEveryFrameTheirOrdersName) {
     int sorts = std::atoi(kv["dance_sort"].c_str());
     ASSERT_GE(sorts, 1);
     EXPECT_EQ(Ints(kv["dance_x"]).size(), 5u);
+    EXPECT_GE(Ints(kv["dance_y"]).size(), size_t(sorts)) << "a height for every kind of dancer";
+    // Without the random pattern slot d dances with kind d: all five slots need a kind.
+    if (kv["dance_pattern"] != "1") {
+      EXPECT_GE(sorts, 5) << "set " << n;
+    }
     for (int s = 1; s <= sorts; ++s) {
       for (int f : Ints(kv["dance_order"])) EXPECT_TRUE(Exists(dir + "/dance_" + std::to_string(s) + "_" + std::to_string(f) + ".png"));
       for (int f : Ints(kv["appear_order"])) EXPECT_TRUE(Exists(dir + "/appear_" + std::to_string(s) + "_" + std::to_string(f) + ".png"));

@@ -199,9 +199,9 @@ void Fivers() {
 }
 
 // ---- dancers ----
-void DancerFolder(int set, const Color bodies[2], const Color bands[2], bool prop) {
+void DancerFolder(int set, int sorts, const Color* bodies, const Color* bands, bool prop) {
   std::string dir = "Play/Dancer/" + std::to_string(set) + "/";
-  for (int sort = 0; sort < 2; ++sort) {
+  for (int sort = 0; sort < sorts; ++sort) {
     // Six dance frames: a sway left and right with the arms going round.
     for (int f = 0; f < 6; ++f) {
       Pose p;
@@ -245,15 +245,22 @@ void DancerFolder(int set, const Color bodies[2], const Color bands[2], bool pro
                   RadialGrad{Rgb(0xF6D4A0), Rgb(0xC8904E), bx - 3, by - 3, 12}, pal::kInk, 1.5f);
       SavePicture(img, dir + "shakushi_" + std::to_string(k + 1) + ".png");
     }
+  // Set 1 draws a random kind for every slot; set 2 gives each of its five slots a kind of
+  // its own (slot d shows kind d).
+  std::string ys, appear;
+  for (int k = 0; k < sorts; ++k) {
+    ys += (k ? "," : "") + std::string("384");
+    appear += (k ? "," : "") + std::string(k % 2 ? "0" : "1");
+  }
   std::string ini =
-      "; Dancers of set " + std::to_string(set) + ": five slots across the stage, two kinds of dancer.\n"
+      "; Dancers of set " + std::to_string(set) + ": five slots across the stage.\n"
       "dance_x=320,190,450,70,570\n"
-      "dance_y=384,384\n"
-      "dance_sort=2\n"
+      "dance_y=" + ys + "\n"
+      "dance_sort=" + std::to_string(sorts) + "\n"
       "dance_interval=2\n"
       "dance_order=1,2,3,4,5,6,5,4\n"
       "dance_pattern=" + std::string(set == 1 ? "1" : "0") + "\n"
-      "appear_pattern=1,0\n"
+      "appear_pattern=" + appear + "\n"
       "appear_interval=2\n"
       "appear_order=1,1,2,2,2,3,3,3\n";
   SaveThemeText(dir + "dancer.ini", ini);
@@ -261,9 +268,10 @@ void DancerFolder(int set, const Color bodies[2], const Color bands[2], bool pro
 
 void Dancers() {
   const Color b1[2] = {Rgb(0xA8E6C8), Rgb(0xFFC0D0)}, n1[2] = {Rgb(0x2E6FD6), Rgb(0xF7A21B)};
-  const Color b2[2] = {Rgb(0xD0C0F4), Rgb(0xB8E0FF)}, n2[2] = {Rgb(0xD6247F), Rgb(0x2FA39A)};
-  DancerFolder(1, b1, n1, true);
-  DancerFolder(2, b2, n2, false);
+  const Color b2[5] = {Rgb(0xD0C0F4), Rgb(0xB8E0FF), Rgb(0xFFE0A0), Rgb(0xC8F0B0), Rgb(0xFFC8E0)};
+  const Color n2[5] = {Rgb(0xD6247F), Rgb(0x2FA39A), Rgb(0xE8432E), Rgb(0x6A5AC8), Rgb(0xF7A21B)};
+  DancerFolder(1, 2, b1, n1, true);
+  DancerFolder(2, 5, b2, n2, false);
 }
 
 // ---- chibi ----
