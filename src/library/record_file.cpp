@@ -1,5 +1,7 @@
 #include "library/record_file.h"
 
+#include "platform/atomic_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,17 +46,6 @@ uint32_t GetU32(const uint8_t* p) {
 }
 
 int32_t GetCounter(const uint8_t* p) { return (static_cast<int32_t>(p[0]) << 8) | p[1]; }
-
-bool WriteAll(int fd, const uint8_t* p, size_t n) {
-  while (n > 0) {
-    ssize_t put = write(fd, p, n);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    p += put;
-    n -= static_cast<size_t>(put);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -134,19 +125,8 @@ int WriteSongRecord(const char* recordPath, const SongRecord& record) {
   uint8_t bytes[kRecordFileBytes];
   EncodeRecordFile(record, platform::TimeGetTimeMs(), bytes);
 
-  char temp[kPathBytes + 16];
-  if (std::snprintf(temp, sizeof temp, "%s.XXXXXX", recordPath) >= static_cast<int>(sizeof temp))
-    return -1;
-  int fd = mkstemp(temp);
-  if (fd < 0) return -1;
-  // Record files are the player's own data: readable and writable like any file they make.
-  fchmod(fd, 0644);
-  bool ok = WriteAll(fd, bytes, sizeof bytes) && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  if (!ok || rename(temp, recordPath) != 0) {
-    unlink(temp);
-    return -1;
-  }
+  // The player's records: a failed write leaves the old record as it was.
+  if (!platform::WriteFileAtomically(recordPath, bytes, sizeof bytes, true)) return -1;
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "library/save_data.h"
 
+#include "platform/atomic_file.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -171,21 +173,8 @@ int SaveGlobalData(const char* path) {
   snapshot.date = GlobalStats.date;
   FormatGlobalData(snapshot, seed, image);
 
-  // A crash while saving must never destroy the previous save: write a temporary file and
-  // rename it over the old one.
-  std::string tmp = std::string(path) + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) {
-    platform::ShowMessageBox(kMsgCannotSave);
-    return -1;
-  }
-  bool ok = std::fwrite(image, 1, sizeof image, f) == sizeof image;
-  ok = std::fflush(f) == 0 && ok;
-  if (ok) fsync(fileno(f));
-  ok = std::fclose(f) == 0 && ok;
-  if (ok) ok = std::rename(tmp.c_str(), path) == 0;
-  if (!ok) {
-    std::remove(tmp.c_str());
+  // A crash while saving must never destroy the previous save.
+  if (!platform::WriteFileAtomically(path, image, sizeof image, true)) {
     platform::ShowMessageBox(kMsgCannotSave);
     return -1;
   }

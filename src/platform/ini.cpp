@@ -1,5 +1,7 @@
 #include "platform/ini.h"
 
+#include "platform/atomic_file.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -131,24 +133,6 @@ const char* LineEndingOf(const std::string& text) {
   return (nl > 0 && text[nl - 1] == '\r') ? "\r\n" : "\n";
 }
 
-bool WriteFileAtomically(const char* path, const std::string& text) {
-  std::string tmp = std::string(path) + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  // No fsync: settings are rewritten key by key at every start, and the rename alone already
-  // guarantees a reader sees either the old file or the new one.
-  ok = (std::fflush(f) == 0) && ok;
-  ok = (std::fclose(f) == 0) && ok;
-  if (ok) {
-    struct stat st;
-    if (stat(path, &st) == 0) chmod(tmp.c_str(), st.st_mode & 07777);
-    ok = std::rename(tmp.c_str(), path) == 0;
-  }
-  if (!ok) std::remove(tmp.c_str());
-  return ok;
-}
-
 }  // namespace
 
 int IniReadString(const char* section, const char* key, const char* def, char* out, int outSize,
@@ -212,7 +196,9 @@ bool IniWriteString(const char* section, const char* key, const char* value, con
     text.append(v.data(), v.size());
     text += eol;
   }
-  return WriteFileAtomically(path, text);
+  // No fsync: settings are rewritten key by key at every start, and the rename alone already
+  // guarantees a reader sees either the old file or the new one.
+  return WriteFileAtomically(path, text.data(), text.size(), false);
 }
 
 int IniTextToInt(const char* text) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -164,16 +166,31 @@ TEST_F(SaveDataTest, CorruptedByteNeverCrashes) {
   SUCCEED();
 }
 
-TEST_F(SaveDataTest, UnwritableFolderReportsAndKeepsTheOldSave) {
+TEST_F(SaveDataTest, FailedSaveReportsAndLeavesNoTemporaryFile) {
+  // A non-empty folder in the way of the save makes the final rename fail, even for root.
+  library::EnsureFolderOf(path_.c_str());
+  ASSERT_EQ(mkdir(path_.c_str(), 0700), 0);
+  ASSERT_EQ(mkdir((path_ + "/keep").c_str(), 0700), 0);
   library::GlobalStats = {1, 2, 3, 4, 5, 6};
-  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
-  std::string before = Contents();
-  // A folder in the way of the temporary file makes the write fail, even for root.
-  ASSERT_EQ(mkdir((path_ + ".tmp").c_str(), 0700), 0);
-  library::GlobalStats.playCount = 99;
   EXPECT_EQ(library::SaveGlobalData(path_.c_str()), -1);
   EXPECT_STREQ(platform::MessageBoxLastText(), "セーブデータを保存することが出来ませんでした");
-  EXPECT_EQ(Contents(), before);
+  struct stat st;
+  EXPECT_EQ(stat((path_ + "/keep").c_str(), &st), 0) << "what stood there is untouched";
+  int leftovers = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir_ + "/Files/Save"))
+    if (e.path().filename().string() != "save.dat") ++leftovers;
+  EXPECT_EQ(leftovers, 0);
+}
+
+TEST_F(SaveDataTest, SecondSaveReplacesTheFirstWhole) {
+  library::GlobalStats = {1, 2, 3, 4, 5, 6};
+  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
+  library::GlobalStats = {7, 8, 9, 10, 11, 12};
+  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
+  library::GlobalStats = {};
+  library::LoadGlobalData(path_.c_str());
+  EXPECT_EQ(library::GlobalStats.playCount, 8);
+  EXPECT_EQ(library::GlobalStats.date, 12);
 }
 
 }  // namespace
