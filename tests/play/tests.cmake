@@ -15,6 +15,9 @@ if(TARGET kodoban-sim)
     COMMAND sh -c "$<TARGET_FILE:kodoban-sim> ${_sim_dir}/missing.tja; test $? -eq 1")
   add_test(NAME play_sim_missing_inputs
     COMMAND sh -c "$<TARGET_FILE:kodoban-sim> --inputs ${_sim_dir}/missing.txt ${_sim_dir}/song.tja; test $? -eq 1")
+  # A directory opens like a file but cannot be read: an unreadable inputs file, status 1.
+  add_test(NAME play_sim_inputs_directory
+    COMMAND sh -c "$<TARGET_FILE:kodoban-sim> --inputs ${_sim_dir} ${_sim_dir}/song.tja; test $? -eq 1")
   add_test(NAME play_sim_malformed_inputs
     COMMAND sh -c "$<TARGET_FILE:kodoban-sim> --inputs ${_sim_dir}/bad.txt ${_sim_dir}/song.tja 2>&1; test $? -eq 2")
   set_tests_properties(play_sim_malformed_inputs PROPERTIES PASS_REGULAR_EXPRESSION "bad.txt:2")

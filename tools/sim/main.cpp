@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <strings.h>
 #include <vector>
@@ -111,15 +109,26 @@ int main(int argc, char** argv) {
 
   std::vector<play::SimPress> presses;
   if (inputsPath) {
-    std::ifstream in(inputsPath, std::ios::binary);
+    // A directory opens like a file on Linux but fails on the first read: both are unreadable.
+    std::FILE* in = std::fopen(inputsPath, "rb");
     if (!in) {
       std::fprintf(stderr, "kodoban-sim: cannot read the inputs file %s: %s\n", inputsPath, std::strerror(errno));
       return 1;
     }
-    std::stringstream text;
-    text << in.rdbuf();
+    std::string text;
+    char buf[65536];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, in)) > 0) text.append(buf, got);
+    const bool failed = std::ferror(in) != 0;
+    const int readErrno = errno;
+    std::fclose(in);
+    if (failed) {
+      std::fprintf(stderr, "kodoban-sim: cannot read the inputs file %s: %s\n", inputsPath,
+                   std::strerror(readErrno));
+      return 1;
+    }
     std::string error;
-    int bad = play::ParseSimInputs(text.str(), &presses, &error);
+    int bad = play::ParseSimInputs(text, &presses, &error);
     if (bad != 0) {
       std::fprintf(stderr, "kodoban-sim: %s:%d: %s\n", inputsPath, bad, error.c_str());
       return 2;
