@@ -2,7 +2,13 @@
 
 #include <SDL.h>
 
+#include <errno.h>
+#include <sys/prctl.h>
+#include <time.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 #include "platform/keystate.h"
@@ -110,6 +116,21 @@ void Translate(const SDL_Event& ev) {
   }
 }
 
+// Sleeps until the CLOCK_MONOTONIC time ms (absolute: no drift from the time spent before).
+void SleepUntilMs(double ms) {
+  timespec ts;
+  double seconds = std::floor(ms / 1000.0);
+  ts.tv_sec = static_cast<time_t>(seconds);
+  ts.tv_nsec = static_cast<long>((ms - seconds * 1000.0) * 1.0e6);
+  if (ts.tv_nsec >= 1000000000L) {
+    ts.tv_sec += 1;
+    ts.tv_nsec -= 1000000000L;
+  }
+  if (ts.tv_nsec < 0) ts.tv_nsec = 0;
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
 void DrainSdl(int* n) {
   SDL_Event ev;
   while (SDL_PollEvent(&ev)) {
@@ -145,6 +166,31 @@ void WaitEventsMs(int ms) {
     ++n;
   }
   DrainSdl(&n);
+}
+
+void WaitEventsUntilMs(double deadlineMs) {
+  if (TimeIsVirtual() || !SDL_WasInit(SDL_INIT_EVENTS)) {
+    while (TimeNowMs() < deadlineMs) WaitEventsMs(1);
+    return;
+  }
+  // The kernel may otherwise round each wake-up up by its default slack of 50 us.
+  static bool slackSet = false;
+  if (!slackSet) {
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    slackSet = true;
+  }
+  for (;;) {
+    const double now = TimeMonotonicMs();
+    const double left = deadlineMs - now;
+    if (left <= 0.0) break;
+    if (left >= 2.0 && !X11InputActive()) {
+      // Without the keyboard watcher the pump itself sees the keys: wake on input.
+      WaitEventsMs(1);
+      continue;
+    }
+    SleepUntilMs(std::min(now + 1.0, deadlineMs));
+    PumpEvents();
+  }
 }
 
 bool PopEvent(WindowEvent* out) {

@@ -33,6 +33,10 @@ int PumpEvents();
 // Waits up to ms milliseconds, waking at once when input arrives, and pumps. On a virtual
 // clock (tests) this is a plain sleep of the clock plus a pump.
 void WaitEventsMs(int ms);
+// Waits until the CLOCK_MONOTONIC time deadlineMs, pumping at least once a millisecond, and
+// wakes at the deadline itself rather than at the next whole millisecond. On a virtual clock
+// it sleeps the clock in 1 ms steps, pumping after each.
+void WaitEventsUntilMs(double deadlineMs);
 // Takes the oldest queued event; false when the queue is empty.
 bool PopEvent(WindowEvent* out);
 // A quit request (window closed, SIGTERM) stays set until reset, even when the queue was full.

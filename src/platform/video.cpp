@@ -15,6 +15,12 @@ namespace {
 SDL_Window* g_window = nullptr;
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_target = nullptr;
+// On the software path the renderer draws straight into this 640 x 480 picture, and presenting
+// copies it to the window's own framebuffer (shared memory on X11). Drawing into a target
+// texture of a window renderer instead cost a blended copy, a clear and a second copy a frame.
+SDL_Surface* g_canvas = nullptr;
+// The canvas in the window surface's format, for stretching to a larger client area.
+SDL_Surface* g_stretchSource = nullptr;
 bool g_software = false;
 int g_clientWidth = kScreenWidth;
 int g_clientHeight = kScreenHeight;
@@ -38,12 +44,93 @@ bool IsCpuRasteriser(SDL_Renderer* renderer) {
 
 int ClampClient(int v) { return std::clamp(v, 1, kMaxClientSize); }
 
+// 32-bit formats whose colour bytes sit where ARGB8888 has them: rows copy as they are.
+bool SameColourLayout(const SDL_PixelFormat* f) {
+  return f->BytesPerPixel == 4 && f->Rmask == 0x00FF0000u && f->Gmask == 0x0000FF00u &&
+         f->Bmask == 0x000000FFu;
+}
+
+void FreeCanvas() {
+  if (g_stretchSource) SDL_FreeSurface(g_stretchSource);
+  g_stretchSource = nullptr;
+  if (g_canvas) SDL_FreeSurface(g_canvas);
+  g_canvas = nullptr;
+}
+
+// The software renderer over a canvas surface, when the window has a framebuffer to present
+// it in. The window is then presented without any renderer of its own.
+SDL_Renderer* CreateCanvasRenderer() {
+  // SDL would otherwise back the window framebuffer with an OpenGL texture (llvmpipe here).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (!X11PresenterStart(g_window) && !SDL_GetWindowSurface(g_window)) return nullptr;
+  g_canvas = SDL_CreateRGBSurfaceWithFormat(0, kScreenWidth, kScreenHeight, 32,
+                                            SDL_PIXELFORMAT_ARGB8888);
+  if (!g_canvas) return nullptr;
+  SDL_SetSurfaceBlendMode(g_canvas, SDL_BLENDMODE_NONE);
+  SDL_Renderer* renderer = SDL_CreateSoftwareRenderer(g_canvas);
+  if (!renderer) {
+    X11PresenterStop();
+    FreeCanvas();
+  }
+  return renderer;
+}
+
+void CopyRows(const SDL_Surface* from, SDL_Surface* to) {
+  const auto* src = static_cast<const uint8_t*>(from->pixels);
+  auto* dst = static_cast<uint8_t*>(to->pixels);
+  const size_t bytes = size_t(kScreenWidth) * 4;
+  for (int y = 0; y < kScreenHeight; ++y)
+    std::memcpy(dst + size_t(y) * to->pitch, src + size_t(y) * from->pitch, bytes);
+}
+
+// Copies or stretches the canvas over the whole window framebuffer and shows it. -1 when the
+// window has no framebuffer (any more).
+int PresentCanvas() {
+  SDL_RenderFlush(g_renderer);
+  if (X11PresenterActive()) return X11PresentPicture(g_canvas);
+  SDL_Surface* window = SDL_GetWindowSurface(g_window);
+  if (!window) return -1;
+  if (SDL_MUSTLOCK(window) && SDL_LockSurface(window) != 0) return -1;
+  int result = 0;
+  if (window->w == kScreenWidth && window->h == kScreenHeight &&
+      SameColourLayout(window->format)) {
+    CopyRows(g_canvas, window);
+  } else {
+    if (SDL_MUSTLOCK(window)) SDL_UnlockSurface(window);
+    SDL_Rect all{0, 0, window->w, window->h};
+    // Filtered stretching needs both surfaces in one format.
+    SDL_Surface* source = g_canvas;
+    if (window->format->format != g_canvas->format->format && SameColourLayout(window->format)) {
+      if (g_stretchSource && g_stretchSource->format->format != window->format->format) {
+        SDL_FreeSurface(g_stretchSource);
+        g_stretchSource = nullptr;
+      }
+      if (!g_stretchSource)
+        g_stretchSource = SDL_CreateRGBSurfaceWithFormat(0, kScreenWidth, kScreenHeight, 32,
+                                                         window->format->format);
+      if (g_stretchSource) {
+        CopyRows(g_canvas, g_stretchSource);
+        source = g_stretchSource;
+      }
+    }
+    if (source->format->format != window->format->format ||
+        SDL_SoftStretchLinear(source, nullptr, window, &all) != 0)
+      result = SDL_BlitScaled(g_canvas, nullptr, window, &all);
+    if (result != 0) return -1;
+    return SDL_UpdateWindowSurface(g_window) == 0 ? 0 : -1;
+  }
+  if (SDL_MUSTLOCK(window)) SDL_UnlockSurface(window);
+  return SDL_UpdateWindowSurface(g_window) == 0 ? 0 : -1;
+}
+
 int CreateTarget() {
   if (g_target) SDL_DestroyTexture(g_target);
   g_target = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
                                kScreenWidth, kScreenHeight);
   if (!g_target) return -1;
   SDL_SetTextureScaleMode(g_target, SDL_ScaleModeLinear);
+  // Every frame starts opaque and no draw makes it less so: presenting is a plain copy.
+  SDL_SetTextureBlendMode(g_target, SDL_BLENDMODE_NONE);
   return 0;
 }
 }  // namespace
@@ -78,6 +165,13 @@ int VideoCreateRenderer() {
   }
   if (!g_renderer) {
     g_software = true;
+    g_renderer = CreateCanvasRenderer();
+    if (g_renderer) {
+      g_resetPending.store(0);
+      X11InputStop();
+      X11InputStart(g_window);
+      return 0;
+    }
     g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE | SDL_RENDERER_TARGETTEXTURE);
   }
   if (!g_renderer) return -1;
@@ -102,6 +196,8 @@ void VideoDestroyRenderer() {
   g_target = nullptr;
   if (g_renderer) SDL_DestroyRenderer(g_renderer);
   g_renderer = nullptr;
+  X11PresenterStop();
+  FreeCanvas();
 }
 
 void VideoDestroyWindow() {
@@ -120,6 +216,7 @@ void VideoShutdown() {
 SDL_Window* VideoWindow() { return g_window; }
 SDL_Renderer* VideoRenderer() { return g_renderer; }
 SDL_Texture* VideoTarget() { return g_target; }
+SDL_Surface* VideoCanvas() { return g_canvas; }
 bool VideoIsSoftware() { return g_software; }
 
 void VideoBeginFrame() {
@@ -131,8 +228,13 @@ void VideoBeginFrame() {
 }
 
 int VideoPresent() {
-  if (!g_renderer || !g_target) return -1;
+  if (!g_renderer) return -1;
   if (g_resetPending.load(std::memory_order_acquire) != 0) return -1;
+  if (g_canvas) {
+    if (PresentCanvas() != 0) return -1;
+    return g_resetPending.load(std::memory_order_acquire) != 0 ? -1 : 0;
+  }
+  if (!g_target) return -1;
   SDL_SetRenderTarget(g_renderer, nullptr);
   SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
   SDL_RenderClear(g_renderer);
@@ -145,6 +247,11 @@ int VideoPresent() {
 int VideoRecreateTarget() {
   if (!g_renderer) return -1;
   g_resetPending.store(0, std::memory_order_release);
+  // The canvas is plain memory: a reset loses nothing of it.
+  if (g_canvas) {
+    SDL_SetRenderTarget(g_renderer, nullptr);
+    return 0;
+  }
   if (CreateTarget() != 0) return -1;
   SDL_SetRenderTarget(g_renderer, g_target);
   return 0;

@@ -5,6 +5,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Surface;
 
 namespace platform {
 
@@ -26,8 +27,11 @@ void VideoShutdown();
 
 SDL_Window* VideoWindow();
 SDL_Renderer* VideoRenderer();
-// The 640 x 480 texture every frame is drawn into.
+// The 640 x 480 texture every frame is drawn into; nullptr when the renderer draws into the
+// canvas instead (then the renderer's default target is the 640 x 480 picture).
 SDL_Texture* VideoTarget();
+// The software path's 640 x 480 ARGB8888 picture the renderer draws into, or nullptr.
+SDL_Surface* VideoCanvas();
 bool VideoIsSoftware();
 
 // Makes the 640 x 480 target current and clears it to opaque white.

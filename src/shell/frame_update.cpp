@@ -99,12 +99,7 @@ void WaitPumpingMs(int ms) {
     for (int i = 0; i < ms; ++i) platform::WaitEventsMs(1);
     return;
   }
-  const double end = platform::TimeNowMs() + ms;
-  for (;;) {
-    double left = end - platform::TimeNowMs();
-    if (left <= 0.0) break;
-    platform::WaitEventsMs(1);
-  }
+  platform::WaitEventsUntilMs(platform::TimeMonotonicMs() + ms);
 }
 
 void SetClientSize(int width, int height) {
