@@ -114,6 +114,8 @@ void BM_FrameSoftware(benchmark::State& state) {
   ResetTextureTable();
   ResetFontTable();
   GraphicsInit(renderer);
+  // As the game does on its software path: draws may write the surface directly.
+  GraphicsSetCanvas(screen);
   FrameAssets a = LoadAssets();
   int frame = 0;
   for (auto _ : state) {

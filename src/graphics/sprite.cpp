@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "graphics/canvas_blit.h"
 #include "graphics/texture_slot.h"
 
 namespace graphics {
@@ -153,11 +154,43 @@ int CopyQuad(SDL_Texture* t, TextureSlot& s, uint32_t colour, const double px[4]
 
 SDL_Rect WholeImage(const TextureSlot& s) { return SDL_Rect{0, 0, s.width, s.height}; }
 
+// The image's pixels for drawing it additively into the canvas, decoded again from its file
+// on first use (the renderer keeps no pixels of its own that could be read).
+const SDL_Surface* AdditiveSource(TextureSlot& s) {
+  if (s.addSource) return s.addSource;
+  if (s.addSourceFailed) return nullptr;
+  int w = 0, h = 0;
+  SDL_Surface* pixels = DecodePngFile(s.path, &w, &h);
+  if (pixels && (w != s.width || h != s.height)) {
+    SDL_FreeSurface(pixels);
+    pixels = nullptr;
+  }
+  if (!pixels) s.addSourceFailed = true;
+  s.addSource = pixels;
+  return pixels;
+}
+
+// SDL's software blitter has no fast path for additive blending; an unscaled additive draw
+// into the canvas is done here instead, with the same arithmetic. False when it can't be
+// (the renderer then draws it).
+bool AddDirectly(TextureSlot& s, uint32_t colour, double x, double y) {
+  if (!Usable(x) || !Usable(y)) return false;
+  SDL_Surface* canvas = DirectCanvas();
+  if (!canvas) return false;
+  const SDL_Surface* image = AdditiveSource(s);
+  if (!image) return false;
+  // Where the renderer would put it: the position as a float, truncated.
+  AddImageToCanvas(canvas, image, int(float(x)), int(float(y)), colour);
+  return true;
+}
+
 int DrawTopLeft(TextureHandle handle, uint32_t colour, double x, double y, double sx, double sy,
                 Blend blend) {
   TextureSlot* s = nullptr;
   SDL_Texture* t = PrepareTexture(handle, &s, colour, blend);
   if (!t) return -1;
+  if (blend == Blend::Additive && sx == 1.0 && sy == 1.0 && AddDirectly(*s, colour, x, y))
+    return 0;
   SkipBlendIfOpaque(t, *s, colour, blend);
   return CopyRect(*s, t, WholeImage(*s), x, y, sx * s->width, sy * s->height);
 }
@@ -172,6 +205,9 @@ int DrawRotScaled(TextureHandle handle, uint32_t colour, double x, double y, dou
   if (!Usable(angle)) return 0;
   const double w = s->width, h = s->height;
   if (angle == 0.0) {
+    if (blend == Blend::Additive && sx == 1.0 && sy == 1.0 &&
+        AddDirectly(*s, colour, x - w * 0.5, y - h * 0.5))
+      return 0;
     SkipBlendIfOpaque(t, *s, colour, blend);
     return CopyRect(*s, t, WholeImage(*s), x - sx * w * 0.5, y - sy * h * 0.5, sx * w, sy * h);
   }

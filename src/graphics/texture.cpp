@@ -14,6 +14,7 @@
 
 #include "graphics/texture_slot.h"
 #include "graphics/text.h"
+#include "platform/video.h"
 #include "shell/config.h"
 
 namespace graphics {
@@ -28,6 +29,7 @@ std::thread::id g_drawThread;
 int g_maxTextureWidth = 0;  // 0: no limit reported
 int g_maxTextureHeight = 0;
 bool g_softwareRenderer = false;
+SDL_Surface* g_canvas = nullptr;
 
 // A theme image is at most a few screens large; a header claiming more is broken or hostile,
 // and is refused before a single pixel is decoded.
@@ -68,6 +70,9 @@ void FreeSlotObjects(TextureSlot& s) {
   DestroyTextureOnDrawThread(s.texture);
   DestroyTextureOnDrawThread(s.inverted);
   if (s.pixels) SDL_FreeSurface(s.pixels);
+  if (s.addSource) SDL_FreeSurface(s.addSource);
+  s.addSource = nullptr;
+  s.addSourceFailed = false;
   s.texture = nullptr;
   s.inverted = nullptr;
   s.pixels = nullptr;
@@ -183,12 +188,36 @@ SDL_Renderer* GraphicsRenderer() { return g_renderer; }
 bool GraphicsOnDrawThread() { return OnDrawThread(); }
 bool GraphicsIsSoftware() { return g_softwareRenderer; }
 
+void GraphicsSetCanvas(SDL_Surface* canvas) {
+  g_canvas = canvas && canvas->format->BytesPerPixel == 4 &&
+                     canvas->format->Rmask == 0x00FF0000u && canvas->format->Gmask == 0x0000FF00u &&
+                     canvas->format->Bmask == 0x000000FFu && !SDL_MUSTLOCK(canvas)
+                 ? canvas
+                 : nullptr;
+}
+
+SDL_Surface* DirectCanvas() {
+  if (!g_canvas || !g_renderer || !g_softwareRenderer || !OnDrawThread()) return nullptr;
+  if (SDL_GetRenderTarget(g_renderer) != nullptr || SDL_RenderIsClipEnabled(g_renderer))
+    return nullptr;
+  float scaleX = 0, scaleY = 0;
+  SDL_RenderGetScale(g_renderer, &scaleX, &scaleY);
+  if (scaleX != 1.0f || scaleY != 1.0f) return nullptr;
+  SDL_Rect view;
+  SDL_RenderGetViewport(g_renderer, &view);
+  if (view.x != 0 || view.y != 0 || view.w != g_canvas->w || view.h != g_canvas->h) return nullptr;
+  SDL_RenderFlush(g_renderer);
+  return g_canvas;
+}
+
 void GraphicsInit(SDL_Renderer* renderer) {
   g_renderer = renderer;
   g_drawThread = std::this_thread::get_id();
   g_maxTextureWidth = 0;
   g_maxTextureHeight = 0;
   g_softwareRenderer = false;
+  GraphicsSetCanvas(renderer && renderer == platform::VideoRenderer() ? platform::VideoCanvas()
+                                                                      : nullptr);
   if (renderer) {
     SDL_RendererInfo info;
     if (SDL_GetRendererInfo(renderer, &info) == 0) {
@@ -206,6 +235,7 @@ void GraphicsShutdown() {
   DropTextCache();
   DestroyDeferredTextures();
   g_renderer = nullptr;
+  g_canvas = nullptr;
 }
 
 void ResetTextureTable() {

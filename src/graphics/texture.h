@@ -13,6 +13,7 @@
 #include <cstdint>
 
 struct SDL_Renderer;
+struct SDL_Surface;
 
 namespace graphics {
 
@@ -26,6 +27,11 @@ constexpr int kTexturePathSize = 260;
 // Passing nullptr detaches the renderer (draws then return -1).
 void GraphicsInit(SDL_Renderer* renderer);
 SDL_Renderer* GraphicsRenderer();
+// The surface a software renderer draws into (its default target), so that draws SDL's
+// blitters are slow at can write its pixels directly. GraphicsInit takes the game window's
+// canvas by itself; tests and tools that make their own software renderer over a surface pass
+// it here. nullptr turns direct drawing off.
+void GraphicsSetCanvas(SDL_Surface* canvas);
 // Releases every texture and font and forgets the renderer (shutdown and tests).
 void GraphicsShutdown();
 // Empties the texture table and resets the cursor to 0 (start-up and tests).

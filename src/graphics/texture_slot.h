@@ -11,8 +11,10 @@ struct TextureSlot {
   SDL_Texture* texture;   // the image on the renderer; made on the drawing thread
   SDL_Texture* inverted;  // 255 - colour, for darken draws; made on first use
   SDL_Surface* pixels;    // decoded on the loader thread, waiting to become `texture`
+  SDL_Surface* addSource; // the image's pixels for additive draws straight into the canvas
   bool uploadFailed;      // the renderer refused the image; draws give -1
   bool invertFailed;
+  bool addSourceFailed;
   bool linear;            // the texture's current scale mode is filtering
   bool opaque;            // every pixel has alpha 255: plain draws can skip blending
   int width;              // the image file's own size
@@ -38,5 +40,9 @@ void DestroyTextureOnDrawThread(SDL_Texture* texture);
 void DestroyDeferredTextures();
 // True when the renderer is SDL's software renderer.
 bool GraphicsIsSoftware();
+// The ARGB8888 canvas the renderer draws into when its own target is current and nothing
+// (clip, viewport, scale) stands between a draw and its pixels; nullptr otherwise. Pending
+// renderer work is flushed first, so pixels written now land in drawing order.
+SDL_Surface* DirectCanvas();
 
 }  // namespace graphics

@@ -72,6 +72,8 @@ class GraphicsTest : public testing::Test {
     renderer_ = SDL_CreateSoftwareRenderer(screen_);
     ASSERT_NE(renderer_, nullptr) << SDL_GetError();
     graphics::GraphicsInit(renderer_);
+    // As in the game: draws SDL's blitters are slow at write the surface directly.
+    graphics::GraphicsSetCanvas(screen_);
     Clear(0xFF000000);
   }
   void TearDown() override {

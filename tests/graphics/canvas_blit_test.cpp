@@ -1,0 +1,139 @@
+// Draws that write the canvas directly give exactly the pixels SDL's software renderer gives
+// for the same draw, wherever it lands and whatever its colour.
+#include <SDL.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "graphics/graphics.h"
+#include "graphics_fixture.h"
+
+namespace {
+
+using namespace graphics;
+using gfxtest::GraphicsTest;
+
+class CanvasBlitTest : public GraphicsTest {
+ protected:
+  // Every alpha from 0 to 255 appears, with random colours, on a 37 x 23 image (odd sizes
+  // leave row ends for the scalar loop).
+  TextureHandle NoisyImage() {
+    std::mt19937 rng(1234);
+    TextureHandle t = LoadTexture(gfxtest::WritePng("noise.png", 37, 23, [&rng](int x, int y) {
+                                    uint32_t colour = rng() & 0x00FFFFFFu;
+                                    uint32_t alpha = uint32_t(y * 37 + x) % 256;
+                                    if (x == 0) alpha = 0;
+                                    if (x == 1) alpha = 255;
+                                    return alpha << 24 | colour;
+                                  }).c_str());
+    EXPECT_NE(t, -1);
+    return t;
+  }
+  void Background() {
+    std::mt19937 rng(99);
+    auto* p = static_cast<uint32_t*>(screen_->pixels);
+    for (int i = 0; i < screen_->w * screen_->h; ++i) p[i] = 0xFF000000u | (rng() & 0x00FFFFFFu);
+  }
+  std::vector<uint32_t> Snapshot() {
+    SDL_RenderFlush(renderer_);
+    const auto* p = static_cast<const uint32_t*>(screen_->pixels);
+    return std::vector<uint32_t>(p, p + screen_->w * screen_->h);
+  }
+  // The same draws once through the renderer and once directly; the pictures must agree.
+  template <typename Draw>
+  void ExpectSameAsRenderer(Draw draw) {
+    Background();
+    GraphicsSetCanvas(nullptr);
+    draw();
+    std::vector<uint32_t> byRenderer = Snapshot();
+    Background();
+    GraphicsSetCanvas(screen_);
+    draw();
+    std::vector<uint32_t> direct = Snapshot();
+    int differing = 0;
+    for (size_t i = 0; i < direct.size(); ++i)
+      if (direct[i] != byRenderer[i] && ++differing <= 5)
+        ADD_FAILURE() << "pixel (" << i % 640 << ", " << i / 640 << "): direct " << std::hex
+                      << direct[i] << ", renderer " << byRenderer[i];
+    EXPECT_EQ(differing, 0);
+  }
+};
+
+struct AddCase {
+  uint32_t colour;
+  double x, y;
+};
+
+class CanvasAdditiveTest : public CanvasBlitTest, public testing::WithParamInterface<AddCase> {};
+
+TEST_P(CanvasAdditiveTest, AdditiveMatchesTheRenderer) {
+  TextureHandle t = NoisyImage();
+  const AddCase c = GetParam();
+  ExpectSameAsRenderer([&] {
+    EXPECT_EQ(DrawSpriteAdd(t, c.colour, c.x, c.y), 0);
+    // Twice over the same place: the second adds onto the first and saturates.
+    EXPECT_EQ(DrawSpriteAdd(t, c.colour, c.x + 5, c.y + 3), 0);
+  });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ColoursAndPlaces, CanvasAdditiveTest,
+    testing::Values(AddCase{0xFFFFFFFF, 100, 100}, AddCase{0xC0FFFFFF, 100.7, 50.2},
+                    AddCase{0x80FF8040, 3, 7}, AddCase{0x00FFFFFF, 10, 10},
+                    AddCase{0xFF000000, 10, 10}, AddCase{0x7F123456, -10.5, -4.25},
+                    AddCase{0xFFFFFFFF, 620, 470}, AddCase{0xE0A0C0FF, -36.9, 200},
+                    AddCase{0xFFFFFFFF, 639.9, 479.9}, AddCase{0xFFFFFFFF, -37, -23}));
+
+TEST_F(CanvasBlitTest, CentredAdditiveDrawsMatchTheRenderer) {
+  TextureHandle t = NoisyImage();
+  ExpectSameAsRenderer([&] {
+    EXPECT_EQ(DrawSpriteAddCentered(t, 0xC0FFD080, 320.3, 240.6), 0);
+    EXPECT_EQ(DrawSpriteRotScaledAdd(t, 0xFFFFFFFF, 100, 100, 1, 1, 0), 0);
+    EXPECT_EQ(DrawSpriteColorBlend(t, 0x80FFFFFF, 200.5, 20, 1), 0);
+  });
+}
+
+TEST_F(CanvasBlitTest, DrawsQueuedBeforeAndAfterKeepTheirOrder) {
+  TextureHandle t = NoisyImage();
+  TextureHandle solid = LoadTexture(gfxtest::WriteSolidPng("under.png", 50, 30, 0xFF204060).c_str());
+  ASSERT_NE(solid, -1);
+  ExpectSameAsRenderer([&] {
+    DrawSprite(solid, 90, 90);
+    DrawSpriteAdd(t, 0xFFFFFFFF, 100, 100);
+    FillRect(110, 100, 120, 140, 0x80FF0000);
+    DrawSpriteAdd(t, 0xFFFFFFFF, 105, 95);
+  });
+}
+
+TEST_F(CanvasBlitTest, ClipRectsAndOtherTargetsGoThroughTheRenderer) {
+  TextureHandle t = NoisyImage();
+  ExpectSameAsRenderer([&] {
+    SDL_Rect clip{0, 0, 110, 110};
+    SDL_RenderSetClipRect(renderer_, &clip);
+    DrawSpriteAdd(t, 0xFFFFFFFF, 100, 100);
+    SDL_RenderSetClipRect(renderer_, nullptr);
+  });
+  // Nothing lands on the canvas while another target is current.
+  SDL_Texture* target = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                          SDL_TEXTUREACCESS_TARGET, 64, 64);
+  ASSERT_NE(target, nullptr);
+  Clear(0xFF000000);
+  SDL_SetRenderTarget(renderer_, target);
+  DrawSpriteAdd(t, 0xFFFFFFFF, 0, 0);
+  SDL_SetRenderTarget(renderer_, nullptr);
+  EXPECT_EQ(CountChanged(0, 0, 64, 64, 0xFF000000), 0);
+  SDL_DestroyTexture(target);
+}
+
+TEST_F(CanvasBlitTest, AnImageWhoseFileVanishedStillDrawsThroughTheRenderer) {
+  std::string path = gfxtest::WriteSolidPng("vanishing.png", 8, 8, 0xFF102030);
+  TextureHandle t = LoadTexture(path.c_str());
+  ASSERT_NE(t, -1);
+  std::remove(path.c_str());
+  Clear(0xFF000000);
+  EXPECT_EQ(DrawSpriteAdd(t, 0xFFFFFFFF, 10, 10), 0);
+  EXPECT_EQ(Pixel(12, 12) & 0xFFFFFF, 0x102030u);
+}
+
+}  // namespace
