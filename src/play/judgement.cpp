@@ -2,6 +2,7 @@
 // the second hand of big notes, the Bad pass, auto play, the drum sounds and the single
 // judging operation with its JudgeEffect ring.
 #include <cmath>
+#include <vector>
 
 #include "chart/chart.h"
 #include "platform/trace.h"
@@ -108,9 +109,13 @@ void JudgeNote(int i, int code, double c) {
 void SweepEarlierNotes(int i) {
   const chart::Chart& ch = chart::TheChart;
   const int fast = Play.fastNote.load(kRelaxed);
-  for (int j = i - 1; j >= fast; --j) {
-    if (NoteState(j) == kNotePending && NoteLive(j) && IsSmallOrBig(ch.notes[j].type)) Judge(j, kJudgeMiss);
+  // Found forwards over the notes still needed, missed backwards from the note before i.
+  thread_local std::vector<int> found;
+  found.clear();
+  for (int j = NextNeededNote(fast); j < i; j = NextNeededNote(j + 1)) {
+    if (NoteState(j) == kNotePending && NoteLive(j) && IsSmallOrBig(ch.notes[j].type)) found.push_back(j);
   }
+  for (auto it = found.rbegin(); it != found.rend(); ++it) Judge(*it, kJudgeMiss);
 }
 
 int RingSide() {
@@ -348,12 +353,21 @@ void RunNotePass(double c) {
   const int speed = Play.scrollSpeed;
   const bool autoPlay = Play.autoPlay;
   const double good = Play.goodWindow;
-  for (int i = Play.fastNote.load(kRelaxed); i < n; ++i) {
+  const double bad = Play.badWindow;
+  for (int i = NextNeededNote(Play.fastNote.load(kRelaxed)); i < n; i = NextNeededNote(i + 1)) {
     // From here on no note can be judged, change state or be on screen in this pass.
     if (Cache.activeFrom[i] > c && (autoPlay || Play.frontier)) break;
     const chart::ChartNote& note = ch.notes[i];
     const int type = note.type;
-    if (type == chart::kNoteNone || type == chart::kNoteIgnored) continue;
+    if (type == chart::kNoteNone || type == chart::kNoteIgnored) {
+      // Skipped here; only the Bad pass looks at it, and only while it is within the window.
+      if (!(note.time > c - bad)) RetireNote(i);
+      continue;
+    }
+    if (NoteStateIsFinal(NoteState(i))) {
+      RetireNote(i);
+      continue;
+    }
     switch (NoteState(i)) {
       case kNotePending:
         SetNoteX(i, LanePosition(note.time, c, note.scroll, note.bpm, speed));
@@ -410,7 +424,7 @@ void RunBadPass(double c) {
   const chart::Chart& ch = chart::TheChart;
   const int n = Play.noteCount;
   const double bad = Play.badWindow;
-  for (int i = Play.fastNote.load(kRelaxed); i < n; ++i) {
+  for (int i = NextNeededNote(Play.fastNote.load(kRelaxed)); i < n; i = NextNeededNote(i + 1)) {
     if (Cache.activeFrom[i] > c) break;
     if (NoteState(i) != kNotePending || !NoteLive(i)) continue;
     const chart::ChartNote& note = ch.notes[i];

@@ -105,6 +105,8 @@ void PrepareNoteCache(double c0) {
     Cache.rollEnd[i] = (i + 1 < n) ? ch.notes[i + 1].time : t;
     SetNoteX(i, LanePosition(t, c0, note.scroll, note.bpm, Play.scrollSpeed));
   }
+  for (int i = 0; i <= chart::kNoteRecords; ++i) Cache.nextNeeded[i] = i;
+  Cache.retireNotes = !g_exhaustive;
   if (g_exhaustive) {
     for (int i = 0; i < n; ++i) Cache.activeFrom[i] = -kInfinity;
     Cache.reach = kInfinity;
@@ -128,6 +130,38 @@ void SeekSong(int handle, double ms) {
 }
 
 void SetExhaustivePasses(bool on) { g_exhaustive = on; }
+
+int NextNeededNote(int i) {
+  if (i < 0) i = 0;
+  if (i > chart::kNoteRecords) return chart::kNoteRecords;
+  int root = i;
+  while (Cache.nextNeeded[root] != root) root = Cache.nextNeeded[root];
+  while (Cache.nextNeeded[i] != root) {
+    const int next = Cache.nextNeeded[i];
+    Cache.nextNeeded[i] = root;
+    i = next;
+  }
+  return root;
+}
+
+void RetireNote(int i) {
+  if (Cache.retireNotes && i >= 0 && i < chart::kNoteRecords) Cache.nextNeeded[i] = i + 1;
+}
+
+bool NoteStateIsFinal(int state) {
+  switch (state) {
+    case kNoteGreat:
+    case kNoteGood:
+    case kNoteBad:
+    case kNoteBurst:
+    case kNoteBigGreat:
+    case kNoteBigGood:
+    case kNoteGone:
+    case kNoteFinished:
+    case kNoteDead: return true;
+    default: return false;
+  }
+}
 
 void RecomputeEventDue() {
   if (g_exhaustive) {

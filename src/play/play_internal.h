@@ -20,6 +20,13 @@ struct PlayChartCache {
   // Notes from an index whose value is above the clock need no visit in a pass.
   double activeFrom[chart::kNoteRecords + 1];
   double rollEnd[chart::kNoteRecords];
+  // Links over notes that no pass will ever need again: a note whose state is final, or an
+  // ignored record (type 9) already further back than the Bad window. Each entry points at
+  // itself (still needed) or further on; NextNeededNote follows and shortens the links.
+  // Without them a single such record near the start (FastNote stops at it for good) would
+  // make every later pass walk every note behind it.
+  int nextNeeded[chart::kNoteRecords + 1];
+  bool retireNotes = true;
   // Nothing but its x can happen to a pending note more than this far in the future while
   // a note before it in the pass holds the input (the largest window, or the balloon's
   // early reach, and a margin).
@@ -61,6 +68,12 @@ void PlayNextDon();
 void PlayNextKat();
 void PlayNextBurst();
 void AutoDrumRollHit(double c);
+
+// The first note at or after i that a pass may still need (i itself when it is).
+int NextNeededNote(int i);
+// Marks note i as never needed again (a final state, or an ignored record left behind).
+void RetireNote(int i);
+bool NoteStateIsFinal(int state);
 
 void RecomputeEventDue();
 // Tests: visit every note and scan every event list in every pass, as the plain algorithm

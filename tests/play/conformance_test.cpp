@@ -251,3 +251,73 @@ TEST(WholePlayScore, AutomaticScoreParameters) {
 }
 
 }  // namespace
+
+namespace {
+
+// A type-9 record is never judged and keeps FastNote where it stands; while it is within
+// the Bad window it is still the earliest pending note of the Bad pass, so a stray press
+// near it is not Bad.
+TEST(IgnoredRecord, BlocksTheBadPassOnlyWithinTheBadWindow) {
+  {
+    ChartBuilder b;
+    b.Note(chart::kNoteIgnored, 0.0);
+    b.Note(chart::kNoteDon, 20.0);
+    const play::SimResult r = PlayWith({Press(100.0, "F")});
+    EXPECT_EQ(Judgements(r), "131:1:5");
+  }
+  {
+    ChartBuilder b;
+    b.Note(chart::kNoteIgnored, -200.0);
+    b.Note(chart::kNoteDon, 20.0);
+    const play::SimResult r = PlayWith({Press(100.0, "F")});
+    EXPECT_EQ(Judgements(r), "100:1:110");
+  }
+}
+
+// FastNote stays on an ignored record near the start for the whole play; the passes must
+// still step over everything finished behind it instead of walking it every millisecond.
+TEST(IgnoredRecord, FinishedNotesBehindItAreNotWalkedAgain) {
+  ChartBuilder b;
+  b.Note(chart::kNoteIgnored, 0.0);
+  const int count = kSanitizedBuild ? 500 : 4000;
+  for (int i = 0; i < count; ++i) b.Note(i % 2 ? chart::kNoteKat : chart::kNoteDon, 100.0 + i * 50.0);
+  for (const bool autoPlay : {true, false}) {
+    const play::SimResult r = PlayWith({}, autoPlay);
+    EXPECT_EQ(r.notes[0].state, play::kNotePending);
+    EXPECT_EQ(play::Play.fastNote.load(), 0);
+    EXPECT_EQ(play::NextNeededNote(0), count + 1) << "auto " << autoPlay;
+    EXPECT_EQ(autoPlay ? r.great : r.bad, count);
+  }
+}
+
+// The same outcome with and without stepping over finished notes, on charts full of ignored
+// records, passed notes that never leave (a negative scroll) and presses everywhere.
+TEST(IgnoredRecord, SteppingOverFinishedNotesChangesNothing) {
+  auto build = [] {
+    ChartBuilder b;
+    for (int i = 0; i < 300; ++i) {
+      const double t = 37.0 * i + (i % 7) * 3.0;
+      const int kind = i % 11;
+      if (kind == 3)
+        b.Note(chart::kNoteIgnored, t);
+      else if (kind == 6)
+        b.Note(chart::kNoteDon, t, 0, false, 5, 120.0, -1.0);
+      else
+        b.Note(1 + i % 4, t);
+    }
+  };
+  std::vector<play::SimPress> presses;
+  const char* keys[] = {"F", "K", "FJ", "D", "J", "DK"};
+  for (int i = 0; i < 400; ++i) presses.push_back(Press(-50.0 + i * 29.0, keys[i % 6], 12.0));
+  for (const bool autoPlay : {false, true}) {
+    build();
+    play::SetExhaustivePasses(true);
+    const play::SimResult plain = PlayWith(presses, autoPlay);
+    play::SetExhaustivePasses(false);
+    build();
+    const play::SimResult fast = PlayWith(presses, autoPlay);
+    EXPECT_EQ(play::SimResultJson(plain), play::SimResultJson(fast)) << "auto " << autoPlay;
+  }
+}
+
+}  // namespace
