@@ -89,6 +89,9 @@ void AppendInt(std::string& out, long long v) { out += std::to_string(v); }
 int ParseSimInputs(const std::string& text, std::vector<SimPress>* presses, std::string* error) {
   presses->clear();
   size_t pos = 0;
+  // A file saved by an editor that marks UTF-8 starts with a byte-order mark: not part of
+  // the first line.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
   int lineNo = 0;
   while (pos <= text.size()) {
     size_t eol = text.find('\n', pos);

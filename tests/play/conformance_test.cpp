@@ -321,3 +321,18 @@ TEST(IgnoredRecord, SteppingOverFinishedNotesChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SimInputs, ByteOrderMarkBeforeTheFirstLine) {
+  std::vector<play::SimPress> presses;
+  std::string error;
+  ASSERT_EQ(play::ParseSimInputs("\xEF\xBB\xBF" "100 F\n200 K 10\n", &presses, &error), 0) << error;
+  ASSERT_EQ(presses.size(), 2u);
+  EXPECT_EQ(presses[0].time, 100.0);
+  EXPECT_TRUE(presses[0].f);
+  // Anywhere else it is a malformed line.
+  EXPECT_EQ(play::ParseSimInputs("100 F\n\xEF\xBB\xBF" "200 K\n", &presses, &error), 2);
+}
+
+}  // namespace
