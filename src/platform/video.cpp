@@ -87,7 +87,11 @@ void CopyRows(const SDL_Surface* from, SDL_Surface* to) {
 // window has no framebuffer (any more).
 int PresentCanvas() {
   SDL_RenderFlush(g_renderer);
-  if (X11PresenterActive()) return X11PresentPicture(g_canvas);
+  if (X11PresenterActive()) {
+    if (X11PresentPicture(g_canvas) == 0) return 0;
+    // Shared memory gave out (say, on a resize): SDL's own window framebuffer from now on.
+    X11PresenterStop();
+  }
   SDL_Surface* window = SDL_GetWindowSurface(g_window);
   if (!window) return -1;
   if (SDL_MUSTLOCK(window) && SDL_LockSurface(window) != 0) return -1;
@@ -160,6 +164,13 @@ int VideoCreateRenderer() {
   g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
   const char* forced = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
   if (g_renderer && !(forced && *forced) && IsCpuRasteriser(g_renderer)) {
+    SDL_DestroyRenderer(g_renderer);
+    g_renderer = nullptr;
+  }
+  // SDL's software renderer (asked for by name, or all there is) draws into the canvas.
+  SDL_RendererInfo info;
+  if (g_renderer && SDL_GetRendererInfo(g_renderer, &info) == 0 &&
+      (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
     SDL_DestroyRenderer(g_renderer);
     g_renderer = nullptr;
   }

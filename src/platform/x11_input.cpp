@@ -42,6 +42,7 @@ struct XLib {
   int (*FreeGC)(Display*, GC) = nullptr;
   Status (*GetWindowAttributes)(Display*, Window, XWindowAttributes*) = nullptr;
   int (*Sync)(Display*, Bool) = nullptr;
+  XErrorHandler (*SetErrorHandler)(XErrorHandler) = nullptr;
 
   bool Load() {
     if (handle) return true;
@@ -53,7 +54,8 @@ struct XLib {
               Sym(KeysymToKeycode, "XKeysymToKeycode") &&
               Sym(SetDetectableAutoRepeat, "XkbSetDetectableAutoRepeat") &&
               Sym(CreateGC, "XCreateGC") && Sym(FreeGC, "XFreeGC") &&
-              Sym(GetWindowAttributes, "XGetWindowAttributes") && Sym(Sync, "XSync");
+              Sym(GetWindowAttributes, "XGetWindowAttributes") && Sym(Sync, "XSync") &&
+              Sym(SetErrorHandler, "XSetErrorHandler");
     if (!ok) {
       dlclose(handle);
       handle = nullptr;
@@ -239,6 +241,14 @@ struct Presenter {
 
 Presenter g_present;
 SDL_Window* g_presentWindow = nullptr;
+bool g_attachFailed = false;
+
+// A server that can't share memory with us (a remote display) refuses the attach with an
+// error, which by default would end the program.
+int NoteAttachError(Display*, XErrorEvent*) {
+  g_attachFailed = true;
+  return 0;
+}
 
 // Frees the image structure (and its data, when that is not shared memory).
 void DestroyImage(XImage* image) { image->f.destroy_image(image); }
@@ -296,9 +306,13 @@ bool MakePresentBuffer(PresentBuffer& b, int w, int h) {
   }
   b.image->data = b.shm.shmaddr;
   b.shm.readOnly = False;
+  g_attachFailed = false;
+  XErrorHandler previous = g_x.SetErrorHandler(NoteAttachError);
   bool attached = g_xext.Attach(p.display, &b.shm);
   // Once the server holds it, the segment goes away with the last user.
   g_x.Sync(p.display, False);
+  g_x.SetErrorHandler(previous);
+  if (g_attachFailed) attached = false;
   shmctl(b.shm.shmid, IPC_RMID, nullptr);
   if (!attached) {
     b.image->data = nullptr;
