@@ -336,3 +336,18 @@ TEST(SimInputs, ByteOrderMarkBeforeTheFirstLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The sweep runs back from the note before the one hit: the later of two passed-over notes
+// is missed first.
+TEST(Sweep, MissesEarlierNotesFromTheLatestBack) {
+  ChartBuilder b;
+  b.Note(chart::kNoteDon, 100.0);
+  b.Note(chart::kNoteKat, 105.0);
+  b.Note(chart::kNoteDon, 190.0);
+  const play::SimResult r = PlayWith({Press(190.0, "F")});
+  EXPECT_EQ(Judgements(r), "190:1:5 190:0:5 190:2:25");
+}
+
+}  // namespace
