@@ -1,6 +1,7 @@
 #include "shell/app/app.h"
 
 #include <SDL.h>
+#include <sched.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -188,7 +189,19 @@ int StartUp() {
   return 0;
 }
 
+// The loop sleeps in the frame limiter every frame; on a busy machine an ordinary thread then
+// often wakes, draws and presents a few milliseconds late. Where the system allows it, the
+// loop runs at the lowest real-time priority, as the keyboard watcher does (the kernel still
+// keeps a share of every second for everything else). Threads the scenes start (loaders,
+// workers) begin at the ordinary priority, not this one.
+void RaiseLoopPriority() {
+  sched_param param{};
+  param.sched_priority = 1;
+  sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &param);
+}
+
 void RunMainLoop() {
+  RaiseLoopPriority();
   for (;;) {
     shell::PerFrameUpdate();
     ProbeKeysForTrace();
