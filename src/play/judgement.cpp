@@ -118,6 +118,15 @@ void SweepEarlierNotes(int i) {
   for (auto it = found.rbegin(); it != found.rend(); ++it) Judge(*it, kJudgeMiss);
 }
 
+// A passed note that stands still or moves right (a scroll or tempo of 0 or below) never
+// leaves the left edge: it stays passed for the rest of the play. Once it is still or past
+// the right edge, no later pass changes anything about it.
+bool NeverLeavesLeft(const chart::ChartNote& note, int speed, double x) {
+  const double k = note.scroll * note.bpm / kPixelsPerBpmMs * speed;
+  if (k > 0.0) return false;
+  return !(k < 0.0) || !(x <= kDrawHorizonX);
+}
+
 int RingSide() {
   // The auto-play drum side toggle: 1 right hand, 0 left hand.
   return Play.sideToggle;
@@ -398,10 +407,11 @@ void RunNotePass(double c) {
         }
         const double x = LanePosition(note.time, c, note.scroll, note.bpm, speed);
         SetNoteX(i, x);
-        if (type <= chart::kNoteBigKat) {
-          if (x + kOffLeftMargin < 0.0) SetNoteState(i, kNoteGone);
-        } else if (type == chart::kNoteRollEnd) {
-          if (x + kOffLeftMargin < 0.0) SetNoteState(i, kNoteFinished);
+        if (type <= chart::kNoteBigKat || type == chart::kNoteRollEnd) {
+          if (x + kOffLeftMargin < 0.0)
+            SetNoteState(i, type == chart::kNoteRollEnd ? kNoteFinished : kNoteGone);
+          else if (NeverLeavesLeft(note, speed, x))
+            RetireNote(i);
         } else if (nextDone) {
           SetNoteState(i, kNoteFinished);
         }

@@ -19,9 +19,6 @@ PlayChartCache Cache;
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// Notes further right than this are never drawn (the drawing stops at x = 800, and roll
-// bodies at the right edge), so their x need not follow the clock.
-constexpr double kDrawHorizonX = 900.0;
 
 bool g_exhaustive = false;
 
@@ -95,8 +92,12 @@ void PrepareNoteCache(double c0) {
         double k = note.scroll * note.bpm / kPixelsPerBpmMs * Play.scrollSpeed;
         if (k > 0.0 && std::isfinite(k))
           from = std::min(from, t - horizon / k - 1.0);
-        else
+        else if (k < 0.0 && std::isfinite(k))
+          // A negative scroll brings the note in from the left edge.
+          from = std::min(from, t - (kJudgeMarkX - kDrawLeftX) / -k - 1.0);
+        else if (k != 0.0)
           from = -kInfinity;
+        // k == 0: the note stands on the judgement mark from the start; its x never moves.
         if (std::isnan(from)) from = -kInfinity;
       }
     }

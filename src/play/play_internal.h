@@ -13,6 +13,13 @@ struct PassKeys {
   bool BothKat() const { return d == 1 && k == 1; }
 };
 
+// Notes further right than this are never drawn (the drawing stops at x = 800, and roll
+// bodies at the right edge), so their x need not follow the clock.
+constexpr double kDrawHorizonX = 900.0;
+// Left of this a note is off the lane whatever it is (a passed note is gone at x < -100; the
+// margin covers what is drawn around it).
+constexpr double kDrawLeftX = -200.0;
+
 // The worker's view of the chart for one play, computed when the play starts.
 struct PlayChartCache {
   // For note i, the earliest clock from which anything can happen to the notes i and after

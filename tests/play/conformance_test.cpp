@@ -291,7 +291,8 @@ TEST(IgnoredRecord, FinishedNotesBehindItAreNotWalkedAgain) {
 }
 
 // The same outcome with and without stepping over finished notes, on charts full of ignored
-// records, passed notes that never leave (a negative scroll) and presses everywhere.
+// records, passed notes that never leave (a negative scroll, a scroll or tempo of 0) and
+// presses everywhere.
 TEST(IgnoredRecord, SteppingOverFinishedNotesChangesNothing) {
   auto build = [] {
     ChartBuilder b;
@@ -302,7 +303,12 @@ TEST(IgnoredRecord, SteppingOverFinishedNotesChangesNothing) {
         b.Note(chart::kNoteIgnored, t);
       else if (kind == 6)
         b.Note(chart::kNoteDon, t, 0, false, 5, 120.0, -1.0);
-      else
+      else if (kind == 8)
+        b.Note(chart::kNoteKat, t, 0, false, 5, i % 2 ? 0.0 : 120.0, i % 2 ? 1.0 : 0.0);
+      else if (kind == 9 && i % 3 == 0) {
+        b.Note(chart::kNoteRoll, t, 0, false, 5, 120.0, -0.5);
+        b.Note(chart::kNoteRollEnd, t + 20.0, 0, false, 5, 120.0, -0.5);
+      } else
         b.Note(1 + i % 4, t);
     }
   };
@@ -348,6 +354,25 @@ TEST(Sweep, MissesEarlierNotesFromTheLatestBack) {
   b.Note(chart::kNoteDon, 190.0);
   const play::SimResult r = PlayWith({Press(190.0, "F")});
   EXPECT_EQ(Judgements(r), "190:1:5 190:0:5 190:2:25");
+}
+
+}  // namespace
+
+namespace {
+
+// Notes under a negative scroll come in from the left and, once passed, move off to the
+// right: they stay passed for good. Neither they nor the notes coming later make the passes
+// walk the chart again and again.
+TEST(NegativeScroll, PassedNotesThatNeverLeaveAreSteppedOver) {
+  ChartBuilder b;
+  const int count = kSanitizedBuild ? 300 : 3000;
+  for (int i = 0; i < count; ++i) b.Note(chart::kNoteDon, 100.0 + i * 60.0, 0, false, 5, 120.0, -1.0);
+  const play::SimResult r = PlayWith({});
+  EXPECT_EQ(r.bad, count);
+  for (const auto& n : r.notes) EXPECT_EQ(n.state, play::kNotePassed);
+  EXPECT_EQ(play::Play.fastNote.load(), 0);
+  // Only the last one is still short of the right edge when the play ends.
+  EXPECT_EQ(play::NextNeededNote(0), count - 1);
 }
 
 }  // namespace
