@@ -15,4 +15,11 @@ namespace graphics {
 void AddImageToCanvas(SDL_Surface* canvas, const SDL_Surface* image, int x, int y,
                       uint32_t colour);
 
+// Normal (straight alpha) draw of the source rectangle of an image with its top-left corner at
+// (x, y), clipped to the canvas: the source colour times the colour, its alpha times the
+// colour's alpha, blended as source x alpha + destination x (1 - alpha). Fully transparent
+// pixels leave the canvas alone and fully opaque ones replace it.
+void BlendImageToCanvas(SDL_Surface* canvas, const SDL_Surface* image, int srcX, int srcY,
+                        int width, int height, int x, int y, uint32_t colour);
+
 }  // namespace graphics

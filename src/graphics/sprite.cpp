@@ -154,9 +154,9 @@ int CopyQuad(SDL_Texture* t, TextureSlot& s, uint32_t colour, const double px[4]
 
 SDL_Rect WholeImage(const TextureSlot& s) { return SDL_Rect{0, 0, s.width, s.height}; }
 
-// The image's pixels for drawing it additively into the canvas, decoded again from its file
-// on first use (the renderer keeps no pixels of its own that could be read).
-const SDL_Surface* AdditiveSource(TextureSlot& s) {
+// The image's pixels for drawing it straight into the canvas: kept from the upload, or decoded
+// again from its file on first use (the renderer keeps no pixels that could be read).
+const SDL_Surface* DirectSource(TextureSlot& s) {
   if (s.addSource) return s.addSource;
   if (s.addSourceFailed) return nullptr;
   int w = 0, h = 0;
@@ -177,10 +177,24 @@ bool AddDirectly(TextureSlot& s, uint32_t colour, double x, double y) {
   if (!Usable(x) || !Usable(y)) return false;
   SDL_Surface* canvas = DirectCanvas();
   if (!canvas) return false;
-  const SDL_Surface* image = AdditiveSource(s);
+  const SDL_Surface* image = DirectSource(s);
   if (!image) return false;
   // Where the renderer would put it: the position as a float, truncated.
   AddImageToCanvas(canvas, image, int(float(x)), int(float(y)), colour);
+  return true;
+}
+
+// Unscaled normal draws of images with transparency, likewise. An opaque image drawn unfaded
+// is a plain copy, which SDL does fast: it stays with the renderer.
+bool BlendDirectly(TextureSlot& s, uint32_t colour, const SDL_Rect& src, double x, double y) {
+  if (s.opaque && colour == 0xFFFFFFFFu) return false;
+  if (!Usable(x) || !Usable(y)) return false;
+  SDL_Surface* canvas = DirectCanvas();
+  if (!canvas) return false;
+  const SDL_Surface* image = DirectSource(s);
+  if (!image) return false;
+  BlendImageToCanvas(canvas, image, src.x, src.y, src.w, src.h, int(float(x)), int(float(y)),
+                     colour);
   return true;
 }
 
@@ -189,8 +203,10 @@ int DrawTopLeft(TextureHandle handle, uint32_t colour, double x, double y, doubl
   TextureSlot* s = nullptr;
   SDL_Texture* t = PrepareTexture(handle, &s, colour, blend);
   if (!t) return -1;
-  if (blend == Blend::Additive && sx == 1.0 && sy == 1.0 && AddDirectly(*s, colour, x, y))
-    return 0;
+  if (sx == 1.0 && sy == 1.0) {
+    if (blend == Blend::Additive && AddDirectly(*s, colour, x, y)) return 0;
+    if (blend == Blend::Normal && BlendDirectly(*s, colour, WholeImage(*s), x, y)) return 0;
+  }
   SkipBlendIfOpaque(t, *s, colour, blend);
   return CopyRect(*s, t, WholeImage(*s), x, y, sx * s->width, sy * s->height);
 }
@@ -205,9 +221,13 @@ int DrawRotScaled(TextureHandle handle, uint32_t colour, double x, double y, dou
   if (!Usable(angle)) return 0;
   const double w = s->width, h = s->height;
   if (angle == 0.0) {
-    if (blend == Blend::Additive && sx == 1.0 && sy == 1.0 &&
-        AddDirectly(*s, colour, x - w * 0.5, y - h * 0.5))
-      return 0;
+    if (sx == 1.0 && sy == 1.0) {
+      if (blend == Blend::Additive && AddDirectly(*s, colour, x - w * 0.5, y - h * 0.5))
+        return 0;
+      if (blend == Blend::Normal &&
+          BlendDirectly(*s, colour, WholeImage(*s), x - w * 0.5, y - h * 0.5))
+        return 0;
+    }
     SkipBlendIfOpaque(t, *s, colour, blend);
     return CopyRect(*s, t, WholeImage(*s), x - sx * w * 0.5, y - sy * h * 0.5, sx * w, sy * h);
   }
@@ -248,6 +268,7 @@ int DrawPart(TextureHandle handle, uint32_t colour, double x, double y, double w
   if (sw > s->width) sw = s->width;
   if (sh > s->height) sh = s->height;
   if (sw <= 0 || sh <= 0) return 0;
+  if (BlendDirectly(*s, colour, SDL_Rect{0, 0, sw, sh}, x, y)) return 0;
   return CopyRect(*s, t, SDL_Rect{0, 0, sw, sh}, x, y, sw, sh);
 }
 
@@ -306,6 +327,8 @@ int DrawSpriteCropLeft(TextureHandle handle, double x, double sourceLeft, double
   int left = int(sourceLeft);
   if (left < 0) left = 0;
   if (left >= s->width) return 0;
+  if (BlendDirectly(*s, 0xFFFFFFFF, SDL_Rect{left, 0, s->width - left, s->height}, x, y))
+    return 0;
   return CopyRect(*s, t, SDL_Rect{left, 0, s->width - left, s->height}, x, y, s->width - left,
                   s->height);
 }

@@ -171,7 +171,12 @@ SDL_Texture* SlotTexture(TextureSlot& s) {
     s.uploadFailed = true;
     return nullptr;
   }
-  SDL_FreeSurface(s.pixels);
+  // Drawing straight into the canvas needs the pixels of images with transparency: keep them
+  // rather than decode the file again at the first draw.
+  if (g_canvas && !s.opaque && !s.addSource)
+    s.addSource = s.pixels;
+  else
+    SDL_FreeSurface(s.pixels);
   s.pixels = nullptr;
   return s.texture;
 }

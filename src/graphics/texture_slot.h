@@ -11,7 +11,7 @@ struct TextureSlot {
   SDL_Texture* texture;   // the image on the renderer; made on the drawing thread
   SDL_Texture* inverted;  // 255 - colour, for darken draws; made on first use
   SDL_Surface* pixels;    // decoded on the loader thread, waiting to become `texture`
-  SDL_Surface* addSource; // the image's pixels for additive draws straight into the canvas
+  SDL_Surface* addSource; // the image's pixels for draws straight into the canvas
   bool uploadFailed;      // the renderer refused the image; draws give -1
   bool invertFailed;
   bool addSourceFailed;
