@@ -2,7 +2,6 @@
 // quality 6, decoded completely; and 100 short WAVE effects.
 #include <benchmark/benchmark.h>
 #include <sys/stat.h>
-#include <vorbis/vorbisenc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +12,7 @@
 
 #include "platform/mixer.h"
 #include "platform/time.h"
+#include "sound/ogg_encode.h"
 #include "sound/sound.h"
 
 namespace {
@@ -65,54 +65,19 @@ std::string MakeSongOgg() {
     std::string path = TempPath("kodoban_bench_song_q6.ogg");
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && st.st_size > 100000) return path;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return "";
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    vorbis_encode_init_vbr(&vi, 2, kRate, 0.6f);
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_block vb;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 77);
-    ogg_packet h1, h2, h3;
-    vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
-    ogg_stream_packetin(&os, &h1);
-    ogg_stream_packetin(&os, &h2);
-    ogg_stream_packetin(&os, &h3);
-    ogg_page og;
-    auto put = [&](const ogg_page& p) {
-        std::fwrite(p.header, 1, static_cast<size_t>(p.header_len), f);
-        std::fwrite(p.body, 1, static_cast<size_t>(p.body_len), f);
-    };
-    while (ogg_stream_flush(&os, &og)) put(og);
+    sound::OggEncodeSettings settings;
+    settings.channels = 2;
+    settings.rate = kRate;
+    settings.quality = 0.6f;
+    settings.serial = 77;
     uint32_t seed = 99;
-    const long total = long{kRate} * kSongSeconds;
-    for (long at = 0;; at += 4096) {
-        long n = std::min<long>(4096, total - at);
-        if (n > 0) SynthesizeMusic(vorbis_analysis_buffer(&vd, static_cast<int>(n)), n, at, &seed);
-        vorbis_analysis_wrote(&vd, static_cast<int>(std::max<long>(n, 0)));
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &og)) put(og);
-            }
-        }
-        if (n <= 0) break;
+    const size_t total = size_t{kRate} * kSongSeconds;
+    if (sound::WriteOggVorbisFile(path, settings, total, [&seed](float** planar, size_t count, size_t first) {
+            SynthesizeMusic(planar, static_cast<long>(count), static_cast<long>(first), &seed);
+        }) != 0) {
+        std::remove(path.c_str());
+        return "";
     }
-    while (ogg_stream_flush(&os, &og)) put(og);
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    std::fclose(f);
     return path;
 }
 

@@ -7,7 +7,6 @@
 // next to this program.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdio>
@@ -19,6 +18,7 @@
 
 #include "graphics/graphics.h"
 #include "shell/config.h"
+#include "sound/ogg_encode.h"
 #include "sound/sound.h"
 #include "theme/assets.h"
 #include "theme/resource_loader.h"
@@ -44,62 +44,15 @@ void Synthesize(float** out, long frames, long at) {
 }
 
 bool EncodeSong(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, 2, kRate, 0.5f) != 0) {
-    std::fclose(f);
-    return false;
-  }
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_dsp_state vd;
-  vorbis_block vb;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, 1);
-  ogg_packet h1, h2, h3;
-  vorbis_analysis_headerout(&vd, &vc, &h1, &h2, &h3);
-  ogg_stream_packetin(&os, &h1);
-  ogg_stream_packetin(&os, &h2);
-  ogg_stream_packetin(&os, &h3);
-  ogg_page og;
-  while (ogg_stream_flush(&os, &og)) {
-    std::fwrite(og.header, 1, og.header_len, f);
-    std::fwrite(og.body, 1, og.body_len, f);
-  }
-  const long total = long(kRate) * kSongSeconds;
-  long at = 0;
-  bool eos = false;
-  while (!eos) {
-    long n = std::min<long>(4096, total - at);
-    if (n > 0) {
-      Synthesize(vorbis_analysis_buffer(&vd, int(n)), n, at);
-      at += n;
-    }
-    vorbis_analysis_wrote(&vd, int(n > 0 ? n : 0));
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      ogg_packet op;
-      while (vorbis_bitrate_flushpacket(&vd, &op)) {
-        ogg_stream_packetin(&os, &op);
-        while (ogg_stream_pageout(&os, &og)) {
-          std::fwrite(og.header, 1, og.header_len, f);
-          std::fwrite(og.body, 1, og.body_len, f);
-          if (ogg_page_eos(&og)) eos = true;
-        }
-      }
-    }
-  }
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  return std::fclose(f) == 0;
+  sound::OggEncodeSettings settings;
+  settings.channels = 2;
+  settings.rate = kRate;
+  settings.quality = 0.5f;
+  settings.serial = 1;
+  return sound::WriteOggVorbisFile(path, settings, size_t(kRate) * kSongSeconds,
+                                   [](float** planar, size_t count, size_t first) {
+                                     Synthesize(planar, long(count), long(first));
+                                   }) == 0;
 }
 
 std::string g_theme;

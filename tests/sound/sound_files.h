@@ -2,7 +2,6 @@
 // Vorbis files encoded with libvorbisenc from samples we make ourselves.
 #pragma once
 #include <gtest/gtest.h>
-#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -11,6 +10,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "sound/ogg_encode.h"
 
 namespace soundtest {
 
@@ -85,58 +86,9 @@ inline Bytes MakeConstantWave(int frames, int16_t value, int channels = 2, int r
 // Encodes interleaved float samples (-1 .. 1) as Ogg Vorbis at the given quality.
 inline Bytes EncodeOgg(const std::vector<float>& interleaved, int channels, int rate, float quality = 0.4f) {
     Bytes out;
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    if (vorbis_encode_init_vbr(&vi, channels, rate, quality) != 0) {
-        vorbis_info_clear(&vi);
-        return out;
-    }
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_block vb;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 1234);
-    ogg_packet header, comm, code;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comm, &code);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comm);
-    ogg_stream_packetin(&os, &code);
-    ogg_page og;
-    auto putPage = [&](const ogg_page& p) {
-        out.insert(out.end(), p.header, p.header + p.header_len);
-        out.insert(out.end(), p.body, p.body + p.body_len);
-    };
-    while (ogg_stream_flush(&os, &og)) putPage(og);
-    const size_t frames = interleaved.size() / channels;
-    const size_t chunk = 1024;
-    for (size_t at = 0;; at += chunk) {
-        size_t n = at < frames ? std::min(chunk, frames - at) : 0;
-        if (n) {
-            float** buf = vorbis_analysis_buffer(&vd, static_cast<int>(n));
-            for (size_t i = 0; i < n; ++i)
-                for (int c = 0; c < channels; ++c) buf[c][i] = interleaved[(at + i) * channels + c];
-        }
-        vorbis_analysis_wrote(&vd, static_cast<int>(n));
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet op;
-            while (vorbis_bitrate_flushpacket(&vd, &op)) {
-                ogg_stream_packetin(&os, &op);
-                while (ogg_stream_pageout(&os, &og)) putPage(og);
-            }
-        }
-        if (!n) break;
-    }
-    while (ogg_stream_flush(&os, &og)) putPage(og);
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
+    if (sound::EncodeOggVorbis(interleaved.data(), interleaved.size() / channels, channels, rate, quality, 1234,
+                               &out) != 0)
+        out.clear();
     return out;
 }
 

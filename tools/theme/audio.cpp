@@ -1,6 +1,6 @@
 #include "audio.h"
 
-#include <vorbis/vorbisenc.h>
+#include "sound/ogg_encode.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -68,78 +68,13 @@ int WriteWav(const std::string& path, const Audio& a) {
 }
 
 int WriteOgg(const std::string& path, const Audio& a, float quality) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return -1;
-  vorbis_info vi;
-  vorbis_info_init(&vi);
-  if (vorbis_encode_init_vbr(&vi, a.channels, kRate, quality) != 0) {
-    vorbis_info_clear(&vi);
-    std::fclose(f);
-    return -1;
-  }
-  vorbis_comment vc;
-  vorbis_comment_init(&vc);
-  vorbis_comment_add_tag(&vc, "ENCODER", "kodoban-themegen");
-  vorbis_dsp_state vd;
-  vorbis_block vb;
-  vorbis_analysis_init(&vd, &vi);
-  vorbis_block_init(&vd, &vb);
-  ogg_stream_state os;
-  ogg_stream_init(&os, 0x4B4F444F);  // fixed serial: deterministic output
-  ogg_packet hdr, hdrComm, hdrCode;
-  vorbis_analysis_headerout(&vd, &vc, &hdr, &hdrComm, &hdrCode);
-  ogg_stream_packetin(&os, &hdr);
-  ogg_stream_packetin(&os, &hdrComm);
-  ogg_stream_packetin(&os, &hdrCode);
-  ogg_page og;
-  bool ok = true;
-  while (ogg_stream_flush(&os, &og) != 0) {
-    ok &= std::fwrite(og.header, 1, og.header_len, f) == size_t(og.header_len);
-    ok &= std::fwrite(og.body, 1, og.body_len, f) == size_t(og.body_len);
-  }
-  const size_t chunk = 4096;
-  size_t frames = a.frames(), pos = 0;
-  bool eos = false;
-  while (!eos) {
-    size_t n = std::min(chunk, frames - pos);
-    if (n == 0) {
-      vorbis_analysis_wrote(&vd, 0);
-    } else {
-      float** buf = vorbis_analysis_buffer(&vd, int(n));
-      for (size_t i = 0; i < n; ++i)
-        for (int c = 0; c < a.channels; ++c) buf[c][i] = a.s[(pos + i) * a.channels + c];
-      vorbis_analysis_wrote(&vd, int(n));
-      pos += n;
-    }
-    while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-      vorbis_analysis(&vb, nullptr);
-      vorbis_bitrate_addblock(&vb);
-      ogg_packet op;
-      while (vorbis_bitrate_flushpacket(&vd, &op)) {
-        ogg_stream_packetin(&os, &op);
-        while (!eos && ogg_stream_pageout(&os, &og) != 0) {
-          ok &= std::fwrite(og.header, 1, og.header_len, f) == size_t(og.header_len);
-          ok &= std::fwrite(og.body, 1, og.body_len, f) == size_t(og.body_len);
-          if (ogg_page_eos(&og)) eos = true;
-        }
-      }
-    }
-    if (n == 0 && !eos) {
-      // Flush whatever the stream still holds.
-      while (ogg_stream_flush(&os, &og) != 0) {
-        ok &= std::fwrite(og.header, 1, og.header_len, f) == size_t(og.header_len);
-        ok &= std::fwrite(og.body, 1, og.body_len, f) == size_t(og.body_len);
-      }
-      eos = true;
-    }
-  }
-  ogg_stream_clear(&os);
-  vorbis_block_clear(&vb);
-  vorbis_dsp_clear(&vd);
-  vorbis_comment_clear(&vc);
-  vorbis_info_clear(&vi);
-  if (std::fclose(f) != 0) ok = false;
-  return ok ? 0 : -1;
+  sound::OggEncodeSettings settings;
+  settings.channels = a.channels;
+  settings.rate = kRate;
+  settings.quality = quality;
+  settings.serial = 0x4B4F444F;  // fixed serial: deterministic output
+  settings.encoderTag = "kodoban-themegen";
+  return sound::WriteOggVorbisFile(path, settings, a.s.data(), a.frames());
 }
 
 }  // namespace themegen
