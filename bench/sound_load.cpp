@@ -13,6 +13,7 @@
 #include "platform/mixer.h"
 #include "platform/time.h"
 #include "sound/ogg_encode.h"
+#include "sound/wave_write.h"
 #include "sound/sound.h"
 
 namespace {
@@ -117,35 +118,12 @@ std::vector<std::string> MakeEffects() {
     for (int i = 0; i < 100; ++i) {
         std::string p = dir + "/effect_" + std::to_string(i) + ".wav";
         int frames = 4410 * (1 + i % 6);
-        std::vector<uint8_t> b;
-        auto u32 = [&](uint32_t v) {
-            for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
-        };
-        auto id = [&](const char* s) {
-            for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k]));
-        };
-        id("RIFF");
-        u32(36 + frames * 4);
-        id("WAVE");
-        id("fmt ");
-        u32(16);
-        u32(1 | (2 << 16));
-        u32(kRate);
-        u32(kRate * 4);
-        u32(4 | (16 << 16));
-        id("data");
-        u32(frames * 4);
+        std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2);
         for (int n = 0; n < frames; ++n) {
             int16_t v = static_cast<int16_t>(12000 * std::sin(n * 0.05 * (1 + i % 7)) * std::exp(-n / 8000.0));
-            for (int c = 0; c < 2; ++c) {
-                b.push_back(static_cast<uint8_t>(v & 0xff));
-                b.push_back(static_cast<uint8_t>((v >> 8) & 0xff));
-            }
+            pcm[n * 2] = pcm[n * 2 + 1] = v;
         }
-        FILE* f = std::fopen(p.c_str(), "wb");
-        if (!f) return {};
-        std::fwrite(b.data(), 1, b.size(), f);
-        std::fclose(f);
+        if (sound::WritePcm16WaveFile(p, pcm.data(), static_cast<size_t>(frames), 2, kRate) != 0) return {};
         paths.push_back(p);
     }
     return paths;

@@ -20,6 +20,7 @@
 #include "platform/mixer.h"
 #include "platform/time.h"
 #include "sound/sound.h"
+#include "sound/wave_write.h"
 
 namespace {
 
@@ -43,29 +44,8 @@ void Observe(double ms, int64_t firstFrame, int) {
 }
 
 std::vector<uint8_t> ClickWave() {
-    std::vector<uint8_t> b;
-    auto u32 = [&](uint32_t v) {
-        for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(v >> (8 * k)));
-    };
-    auto id = [&](const char* s) {
-        for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k]));
-    };
-    id("RIFF");
-    u32(36 + kClickFrames * 4);
-    id("WAVE");
-    id("fmt ");
-    u32(16);
-    u32(1 | (2 << 16));
-    u32(44100);
-    u32(44100 * 4);
-    u32(4 | (16 << 16));
-    id("data");
-    u32(kClickFrames * 4);
-    for (int i = 0; i < kClickFrames * 2; ++i) {
-        b.push_back(static_cast<uint8_t>(kClickLevel & 0xff));
-        b.push_back(static_cast<uint8_t>(kClickLevel >> 8));
-    }
-    return b;
+    std::vector<int16_t> pcm(static_cast<size_t>(kClickFrames) * 2, static_cast<int16_t>(kClickLevel));
+    return sound::MakePcm16Wave(pcm.data(), kClickFrames, 2, 44100);
 }
 
 struct Result {

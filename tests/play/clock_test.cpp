@@ -9,6 +9,7 @@
 #include "platform/time.h"
 #include "play_fixture.h"
 #include "sound/sound.h"
+#include "sound/wave_write.h"
 
 using namespace playtest;
 
@@ -86,23 +87,9 @@ TEST(PlayClock, NoteXFollowsTheFormula) {
 
 // A mono 16-bit WAV of silence.
 std::vector<unsigned char> SilentWave(int ms) {
-  const int rate = 44100, frames = rate * ms / 1000, bytes = frames * 2;
-  std::vector<unsigned char> w(44 + bytes, 0);
-  auto put32 = [&](int at, uint32_t v) { std::memcpy(&w[at], &v, 4); };
-  auto put16 = [&](int at, uint16_t v) { std::memcpy(&w[at], &v, 2); };
-  std::memcpy(&w[0], "RIFF", 4);
-  put32(4, 36 + bytes);
-  std::memcpy(&w[8], "WAVEfmt ", 8);
-  put32(16, 16);
-  put16(20, 1);
-  put16(22, 1);
-  put32(24, rate);
-  put32(28, rate * 2);
-  put16(32, 2);
-  put16(34, 16);
-  std::memcpy(&w[36], "data", 4);
-  put32(40, bytes);
-  return w;
+  const int rate = 44100, frames = rate * ms / 1000;
+  std::vector<int16_t> silence(size_t(frames), 0);
+  return sound::MakePcm16Wave(silence.data(), size_t(frames), 1, rate);
 }
 
 // Runs passes by hand with a song loaded; returns the clock at which the song was started.

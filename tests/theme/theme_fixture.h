@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "sound/wave_write.h"
+
 namespace theme_test {
 
 inline std::string MakeTempDir(const char* tag) {
@@ -55,24 +57,9 @@ inline bool WritePng(const std::string& path, int w, int h, uint32_t argb) {
 
 // A short 16-bit stereo 44.1 kHz WAV of silence.
 inline void WriteWav(const std::string& path, int frames = 441) {
-  std::string d;
-  auto u32 = [&d](uint32_t v) { for (int i = 0; i < 4; ++i) d.push_back(char((v >> (8 * i)) & 0xFF)); };
-  auto u16 = [&d](uint16_t v) { d.push_back(char(v & 0xFF)); d.push_back(char(v >> 8)); };
-  uint32_t bytes = uint32_t(frames) * 4;
-  d += "RIFF";
-  u32(36 + bytes);
-  d += "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(2);
-  u32(44100);
-  u32(44100 * 4);
-  u16(4);
-  u16(16);
-  d += "data";
-  u32(bytes);
-  d.append(bytes, '\0');
-  WriteFile(path, d);
+  std::vector<int16_t> silence(size_t(frames) * 2, 0);
+  std::vector<uint8_t> b = sound::MakePcm16Wave(silence.data(), size_t(frames), 2, 44100);
+  WriteFile(path, std::string(b.begin(), b.end()));
 }
 
 }  // namespace theme_test
