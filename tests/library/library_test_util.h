@@ -9,22 +9,22 @@
 #include <filesystem>
 #include <string>
 
+#include "support/temp_folder.h"
+
 namespace library_test {
 
 class TempSongFolder {
  public:
   TempSongFolder() {
-    char tmpl[] = "/tmp/kodoban-library-XXXXXX";
-    char* made = mkdtemp(tmpl);
-    root_ = made ? made : "/tmp";
+    root_ = testsupport::MakeTempFolder("library");
+    if (root_.empty()) root_ = "/tmp";
     char cwd[4096];
     oldCwd_ = getcwd(cwd, sizeof cwd) ? cwd : "/";
     if (chdir(root_.c_str()) != 0) std::perror("chdir");
   }
   ~TempSongFolder() {
     if (chdir(oldCwd_.c_str()) != 0) std::perror("chdir");
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
+    if (root_ != "/tmp") testsupport::RemoveTempFolder(root_);
   }
   TempSongFolder(const TempSongFolder&) = delete;
   TempSongFolder& operator=(const TempSongFolder&) = delete;

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/temp_folder.h"
 #include "library/save_data.h"
 #include "library/scrambler.h"
 #include "platform/message_box.h"
@@ -22,15 +23,14 @@ constexpr const char* kMsgCannotRead = "セーブデータを読み込むこと�
 class SaveDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kodoban_save_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    dir_ = testsupport::MakeTempFolder("save");
+    ASSERT_FALSE(dir_.empty());
     path_ = dir_ + "/Files/Save/save.dat";
     library::ResetGlobalData();
     platform::MessageBoxResetLog();
   }
   void TearDown() override {
-    std::system(("chmod -R u+w '" + dir_ + "'; rm -rf '" + dir_ + "'").c_str());
+    testsupport::RemoveTempFolder(dir_);
     library::ResetGlobalData();
   }
   std::string Contents() {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/temp_folder.h"
 #include "platform/atomic_file.h"
 
 namespace {
@@ -18,11 +19,10 @@ namespace fs = std::filesystem;
 class AtomicFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kodoban_atomic_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    dir_ = testsupport::MakeTempFolder("atomic");
+    ASSERT_FALSE(dir_.empty());
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override { testsupport::RemoveTempFolder(dir_); }
   std::string Read(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     std::stringstream ss;

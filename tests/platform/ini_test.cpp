@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "support/temp_folder.h"
 #include "platform/ini.h"
 
 namespace {
@@ -14,12 +15,11 @@ namespace {
 class IniTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kodoban_ini_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    dir_ = testsupport::MakeTempFolder("ini");
+    ASSERT_FALSE(dir_.empty());
     path_ = dir_ + "/test.ini";
   }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  void TearDown() override { testsupport::RemoveTempFolder(dir_); }
 
   void Write(const std::string& bytes) {
     std::ofstream f(path_, std::ios::binary);

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/temp_folder.h"
 #include "platform/events.h"
 #include "platform/process.h"
 #include "platform/x11_input.h"
@@ -18,9 +19,9 @@ TEST(ProgramFolder, IsTheFolderOfTheRunningProgram) {
 }
 
 TEST(InstanceLock, SecondHolderIsRefused) {
-  char tmpl[] = "/tmp/kodoban_lock_XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  std::string dir = tmpl;
+  testsupport::TempFolder folder("lock");
+  ASSERT_FALSE(folder.Path().empty());
+  const std::string& dir = folder.Path();
   ASSERT_EQ(platform::AcquireInstanceLock(dir), platform::InstanceLock::kAcquired);
   pid_t child = fork();
   if (child == 0) {
@@ -35,8 +36,6 @@ TEST(InstanceLock, SecondHolderIsRefused) {
   // Released: the next start gets it.
   EXPECT_EQ(platform::AcquireInstanceLock(dir), platform::InstanceLock::kAcquired);
   platform::ReleaseInstanceLock();
-  unlink((dir + "/" + platform::kInstanceLockName).c_str());
-  rmdir(tmpl);
 }
 
 TEST(InstanceLock, UnwritableFolderFallsBackAndStillGuards) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/temp_folder.h"
 #include "platform/ini.h"
 #include "shell/config.h"
 
@@ -15,14 +16,13 @@ namespace {
 class ConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/kodoban_cfg_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    dir_ = testsupport::MakeTempFolder("cfg");
+    ASSERT_FALSE(dir_.empty());
     path_ = dir_ + "/Config.ini";
     shell::ResetConfiguration();
   }
   void TearDown() override {
-    std::system(("chmod -R u+w '" + dir_ + "'; rm -rf '" + dir_ + "'").c_str());
+    testsupport::RemoveTempFolder(dir_);
     shell::ResetConfiguration();
   }
   void Write(const std::string& bytes) {

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/temp_folder.h"
 #include "library/save_data.h"
 
 namespace {
@@ -20,14 +21,13 @@ class GameProcess : public ::testing::Test {
     const char* build = std::getenv("KODOBAN_BUILD_DIR");
     std::string exe = std::string(build ? build : "..") + "/Kodoban";
     if (access(exe.c_str(), X_OK) != 0) GTEST_SKIP() << "no Kodoban program at " << exe;
-    char tmpl[] = "/tmp/kodoban_game_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    dir_ = testsupport::MakeTempFolder("game");
+    ASSERT_FALSE(dir_.empty());
     ASSERT_EQ(std::system(("cp '" + exe + "' '" + dir_ + "/Kodoban'").c_str()), 0);
   }
   void TearDown() override {
     for (pid_t p : started_) kill(p, SIGKILL);
-    if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+    testsupport::RemoveTempFolder(dir_);
   }
 
   pid_t Start() {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "support/temp_folder.h"
 #include "platform/events.h"
 #include "shell/frame_update.h"
 #include "shell/scene_change.h"
@@ -80,9 +81,9 @@ void ExitWritingMarker() {
 void NeverFinishingLoader() {}
 
 TEST_F(SceneChangeLoader, WindowClosedDuringTheLoadStillSavesAndExits) {
-  char tmpl[] = "/tmp/kodoban_scene_XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  g_markerPath = std::string(tmpl) + "/saved";
+  testsupport::TempFolder folder("scene");
+  ASSERT_FALSE(folder.Path().empty());
+  g_markerPath = folder.Path() + "/saved";
   shell::LoaderHooks.startLoader = NeverFinishingLoader;
   shell::LoaderHooks.exitProgram = ExitWritingMarker;
   EXPECT_EXIT(
@@ -92,8 +93,6 @@ TEST_F(SceneChangeLoader, WindowClosedDuringTheLoadStillSavesAndExits) {
       },
       ::testing::ExitedWithCode(0), "");
   EXPECT_EQ(access(g_markerPath.c_str(), F_OK), 0) << "the exit path ran its save";
-  std::remove(g_markerPath.c_str());
-  rmdir(tmpl);
 }
 
 }  // namespace

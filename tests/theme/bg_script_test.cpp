@@ -19,11 +19,11 @@ int FakeImage(const char*) { return 0x20000000 + g_nextImage++; }
 class BgScriptTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = theme_test::MakeTempDir("bgscript");
+    dir_ = testsupport::MakeTempFolder("theme-bgscript");
     g_nextImage = 0;
     theme::ClearBgScript();
   }
-  void TearDown() override { theme_test::RemoveTree(dir_); }
+  void TearDown() override { testsupport::RemoveTempFolder(dir_); }
   void Load(const std::string& script) {
     theme_test::WriteFile(dir_ + "/dancer_bg.ini", script);
     theme::LoadBgScriptWith(dir_.c_str(), FakeImage);

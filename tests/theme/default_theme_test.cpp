@@ -37,7 +37,7 @@ class DefaultThemeLoaderTest : public ::testing::Test {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     oldCwd_ = cwd;
-    dir_ = theme_test::MakeTempDir("default");
+    dir_ = testsupport::MakeTempFolder("theme-default");
     ASSERT_EQ(chdir(dir_.c_str()), 0);
     // The jobs write dispconf.ini back: they get a theme folder of their own whose picture and
     // sound folders are links to the build's default theme, so that tests running side by side
@@ -66,7 +66,7 @@ class DefaultThemeLoaderTest : public ::testing::Test {
     sound::SoundReset();
     shell::ResetConfiguration();
     EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
-    theme_test::RemoveTree(dir_);
+    testsupport::RemoveTempFolder(dir_);
   }
   void RunJob(int kind) {
     shell::LoadKind.store(kind);

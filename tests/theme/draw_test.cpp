@@ -23,7 +23,7 @@ constexpr uint32_t kYellow = 0xFFFFFF00u;
 class StageDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = theme_test::MakeTempDir("draw");
+    dir_ = testsupport::MakeTempFolder("theme-draw");
     graphics::ResetTextureTable();
     screen_ = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
     ASSERT_NE(screen_, nullptr);
@@ -41,7 +41,7 @@ class StageDrawTest : public ::testing::Test {
     graphics::ResetTextureTable();
     SDL_DestroyRenderer(renderer_);
     SDL_FreeSurface(screen_);
-    theme_test::RemoveTree(dir_);
+    testsupport::RemoveTempFolder(dir_);
   }
   int Image(const std::string& name, int w, int h, uint32_t argb) {
     std::string path = dir_ + "/" + name;

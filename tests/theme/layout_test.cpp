@@ -10,19 +10,19 @@
 
 namespace {
 
-using theme_test::MakeTempDir;
+using testsupport::MakeTempFolder;
 using theme_test::ReadFile;
-using theme_test::RemoveTree;
+using testsupport::RemoveTempFolder;
 using theme_test::WriteFile;
 
 class DispconfTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = MakeTempDir("dispconf");
+    dir_ = MakeTempFolder("theme-dispconf");
     path_ = dir_ + "/dispconf.ini";
     theme::ResetLayouts();
   }
-  void TearDown() override { RemoveTree(dir_); }
+  void TearDown() override { RemoveTempFolder(dir_); }
   std::string dir_, path_;
 };
 

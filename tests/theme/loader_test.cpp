@@ -35,7 +35,7 @@ class ResourceLoaderTest : public ::testing::Test {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     oldCwd_ = cwd;
-    dir_ = theme_test::MakeTempDir("loader");
+    dir_ = testsupport::MakeTempFolder("theme-loader");
     ASSERT_EQ(chdir(dir_.c_str()), 0);  // save.dat goes to ./Files/Save of this folder
     theme_ = dir_ + "/Files/Theme/Fixture";
     std::snprintf(shell::ThemeDir, sizeof shell::ThemeDir, "%s", theme_.c_str());
@@ -53,7 +53,7 @@ class ResourceLoaderTest : public ::testing::Test {
     sound::SoundReset();
     shell::ResetConfiguration();
     EXPECT_EQ(chdir(oldCwd_.c_str()), 0);
-    theme_test::RemoveTree(dir_);
+    testsupport::RemoveTempFolder(dir_);
   }
   void Png(const std::string& rel) { ASSERT_TRUE(WritePng(theme_ + "/" + rel, 8, 8, kGrey)); }
   void Wav(const std::string& rel) { WriteWav(theme_ + "/" + rel); }

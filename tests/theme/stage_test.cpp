@@ -11,14 +11,14 @@
 
 namespace {
 
-using theme_test::MakeTempDir;
-using theme_test::RemoveTree;
+using testsupport::MakeTempFolder;
+using testsupport::RemoveTempFolder;
 using theme_test::WriteFile;
 
 class StageSetTest : public ::testing::Test {
  protected:
-  void SetUp() override { dir_ = MakeTempDir("stage"); }
-  void TearDown() override { RemoveTree(dir_); }
+  void SetUp() override { dir_ = MakeTempFolder("theme-stage"); }
+  void TearDown() override { RemoveTempFolder(dir_); }
   std::string dir_;
 };
 
@@ -118,7 +118,7 @@ TEST(DancerIniTest, BadValuesStayWithinBounds) {
 }
 
 TEST(DancerIniTest, FileWithOverlongLinesAndNoFile) {
-  std::string dir = MakeTempDir("dancerini");
+  std::string dir = MakeTempFolder("theme-dancerini");
   std::string text = "dance_sort=2\r\n" + std::string(5000, 'z') + "dance_sort=5\r\n" +
                      "dance_x=" + std::string(3000, '7') + "\n" + "dance_interval=8\n";
   WriteFile(dir + "/dancer.ini", text);
@@ -128,7 +128,7 @@ TEST(DancerIniTest, FileWithOverlongLinesAndNoFile) {
   EXPECT_EQ(set.sort_count, 2);  // the key beyond 999 bytes was cut away
   EXPECT_EQ(set.dance_interval, 8.0);
   EXPECT_FALSE(theme::ReadDancerIni((dir + "/none.ini").c_str(), &set));
-  RemoveTree(dir);
+  RemoveTempFolder(dir);
 }
 
 TEST(ChibiIniTest, KeysAsSpelled) {

@@ -1,5 +1,5 @@
-// Small fixtures for the theme tests: temporary folders, files, PNG images and WAV sounds
-// written by the tests themselves.
+// Small fixtures for the theme tests: files, PNG images and WAV sounds written by the tests
+// themselves into the temporary folders of support/temp_folder.h.
 #pragma once
 #include <SDL.h>
 #include <SDL_image.h>
@@ -15,21 +15,9 @@
 #include <vector>
 
 #include "sound/wave_write.h"
+#include "support/temp_folder.h"
 
 namespace theme_test {
-
-inline std::string MakeTempDir(const char* tag) {
-  std::string pattern = std::string("/tmp/kodoban-theme-") + tag + "-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  const char* dir = mkdtemp(buf.data());
-  return dir ? std::string(dir) : std::string();
-}
-
-inline void RemoveTree(const std::string& dir) {
-  std::error_code ec;
-  if (!dir.empty()) std::filesystem::remove_all(dir, ec);
-}
 
 inline void WriteFile(const std::string& path, const std::string& text) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
