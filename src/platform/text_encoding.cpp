@@ -1,5 +1,6 @@
 #include "platform/text_encoding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <iconv.h>
@@ -29,6 +30,29 @@ Converter& ToCp932() {
 }
 
 constexpr const char kReplacementUtf8[] = "\xEF\xBF\xBD";
+
+// Converts all of `input`, appending to *out. Where iconv stops at a sequence it cannot
+// convert, `replace(rest, out)` appends a stand-in and returns how many bytes of `rest` to
+// step over (at least one is, so the loop always ends).
+template <typename Replace>
+void ConvertAll(Converter& conv, std::string_view input, std::string* out, Replace replace) {
+  iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
+  char* in = const_cast<char*>(input.data());
+  size_t inLeft = input.size();
+  char buf[1024];
+  while (inLeft > 0) {
+    char* o = buf;
+    size_t oLeft = sizeof buf;
+    size_t r = iconv(conv.cd, &in, &inLeft, &o, &oLeft);
+    out->append(buf, static_cast<size_t>(o - buf));
+    if (r != static_cast<size_t>(-1)) continue;
+    if (errno == E2BIG) continue;
+    size_t skip = std::clamp<size_t>(replace(std::string_view(in, inLeft), out), 1, inLeft);
+    in += skip;
+    inLeft -= skip;
+    iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
+  }
+}
 
 // Length of the valid UTF-8 sequence at s[i], or 0 when it is not one.
 size_t Utf8SequenceLength(std::string_view s, size_t i) {
@@ -82,24 +106,12 @@ std::string ToUtf8(std::string_view bytes) {
     }
     return out;
   }
-  iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
   out.reserve(bytes.size() * 3 / 2 + 8);
-  char* in = const_cast<char*>(bytes.data());
-  size_t inLeft = bytes.size();
-  char buf[1024];
-  while (inLeft > 0) {
-    char* o = buf;
-    size_t oLeft = sizeof buf;
-    size_t r = iconv(conv.cd, &in, &inLeft, &o, &oLeft);
-    out.append(buf, static_cast<size_t>(o - buf));
-    if (r != static_cast<size_t>(-1)) continue;
-    if (errno == E2BIG) continue;
+  ConvertAll(conv, bytes, &out, [](std::string_view, std::string* o) {
     // A byte that doesn't start a CP932 character (or a lead byte at the very end).
-    out += kReplacementUtf8;
-    ++in;
-    --inLeft;
-    iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
-  }
+    *o += kReplacementUtf8;
+    return size_t{1};
+  });
   return out;
 }
 
@@ -110,26 +122,12 @@ std::string Utf8ToCp932(std::string_view utf8) {
     for (char c : utf8) out += static_cast<uint8_t>(c) < 0x80 ? c : '?';
     return out;
   }
-  iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
   out.reserve(utf8.size());
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char buf[1024];
-  while (inLeft > 0) {
-    char* o = buf;
-    size_t oLeft = sizeof buf;
-    size_t r = iconv(conv.cd, &in, &inLeft, &o, &oLeft);
-    out.append(buf, static_cast<size_t>(o - buf));
-    if (r != static_cast<size_t>(-1)) continue;
-    if (errno == E2BIG) continue;
+  ConvertAll(conv, utf8, &out, [](std::string_view rest, std::string* o) {
     // A character without a CP932 form, or a broken UTF-8 sequence: one '?' for it.
-    size_t skip = Utf8SequenceLength(std::string_view(in, inLeft), 0);
-    if (skip == 0) skip = 1;
-    out += '?';
-    in += skip;
-    inLeft -= skip;
-    iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
-  }
+    *o += '?';
+    return Utf8SequenceLength(rest, 0);
+  });
   return out;
 }
 

@@ -26,9 +26,31 @@ namespace {
 constexpr int kEvdevOffset = 8;      // X key code = evdev code + 8
 constexpr int kStopCheckMs = 20;     // how often the watcher looks at its stop flag
 
-// libX11 is loaded at run time, as SDL itself does, so the game links no X library.
-struct XLib {
+// A library opened at run time, its functions looked up by name.
+struct RuntimeLibrary {
   void* handle = nullptr;
+
+  bool Open(const char* soname) {
+    handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
+    return handle != nullptr;
+  }
+  template <typename F>
+  bool Sym(F& f, const char* name) {
+    f = reinterpret_cast<F>(dlsym(handle, name));
+    return f != nullptr;
+  }
+  // Keeps the library open only when every function it must have was found.
+  bool KeepIf(bool ok) {
+    if (!ok) {
+      dlclose(handle);
+      handle = nullptr;
+    }
+    return ok;
+  }
+};
+
+// libX11 is loaded at run time, as SDL itself does, so the game links no X library.
+struct XLib : RuntimeLibrary {
   Display* (*OpenDisplay)(const char*) = nullptr;
   int (*CloseDisplay)(Display*) = nullptr;
   int (*SelectInput)(Display*, Window, long) = nullptr;
@@ -46,8 +68,7 @@ struct XLib {
 
   bool Load() {
     if (handle) return true;
-    handle = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return false;
+    if (!Open("libX11.so.6")) return false;
     bool ok = Sym(OpenDisplay, "XOpenDisplay") && Sym(CloseDisplay, "XCloseDisplay") &&
               Sym(SelectInput, "XSelectInput") && Sym(Flush, "XFlush") && Sym(Pending, "XPending") &&
               Sym(NextEvent, "XNextEvent") && Sym(ConnNumber, "XConnectionNumber") &&
@@ -56,24 +77,14 @@ struct XLib {
               Sym(CreateGC, "XCreateGC") && Sym(FreeGC, "XFreeGC") &&
               Sym(GetWindowAttributes, "XGetWindowAttributes") && Sym(Sync, "XSync") &&
               Sym(SetErrorHandler, "XSetErrorHandler");
-    if (!ok) {
-      dlclose(handle);
-      handle = nullptr;
-    }
-    return ok;
-  }
-  template <typename F>
-  bool Sym(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(handle, name));
-    return f != nullptr;
+    return KeepIf(ok);
   }
 };
 
 XLib g_x;
 
 // The shared-memory image extension, from libXext.
-struct XExt {
-  void* handle = nullptr;
+struct XExt : RuntimeLibrary {
   Bool (*QueryExtension)(Display*) = nullptr;
   int (*GetEventBase)(Display*) = nullptr;
   XImage* (*CreateImage)(Display*, Visual*, unsigned int, int, char*, XShmSegmentInfo*,
@@ -85,21 +96,11 @@ struct XExt {
 
   bool Load() {
     if (handle) return true;
-    handle = dlopen("libXext.so.6", RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return false;
+    if (!Open("libXext.so.6")) return false;
     bool ok = Sym(QueryExtension, "XShmQueryExtension") && Sym(GetEventBase, "XShmGetEventBase") &&
               Sym(CreateImage, "XShmCreateImage") && Sym(Attach, "XShmAttach") &&
               Sym(Detach, "XShmDetach") && Sym(PutImage, "XShmPutImage");
-    if (!ok) {
-      dlclose(handle);
-      handle = nullptr;
-    }
-    return ok;
-  }
-  template <typename F>
-  bool Sym(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(handle, name));
-    return f != nullptr;
+    return KeepIf(ok);
   }
 };
 
