@@ -14,19 +14,7 @@ using namespace soundtest;
 
 namespace {
 
-class OggLoad : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::TimeUseVirtualClock(1000.0, false);
-        platform::MixerReset();
-        sound::SoundReset();
-    }
-    void TearDown() override {
-        sound::SoundReset();
-        platform::MixerReset();
-        platform::TimeUseRealClock();
-    }
-};
+class OggLoad : public SoundFixture {};
 
 struct OggCase {
     int rate;

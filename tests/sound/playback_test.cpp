@@ -17,18 +17,8 @@ using namespace soundtest;
 
 namespace {
 
-class Playback : public ::testing::Test {
+class Playback : public SoundFixture {
 protected:
-    void SetUp() override {
-        platform::TimeUseVirtualClock(1000.0, false);
-        platform::MixerReset();
-        sound::SoundReset();
-    }
-    void TearDown() override {
-        sound::SoundReset();
-        platform::MixerReset();
-        platform::TimeUseRealClock();
-    }
     int Load(const Bytes& f) { return sound::LoadSoundFromMemory(f.data(), f.size()); }
 };
 

@@ -1,5 +1,5 @@
 // Builders for the sound files the tests load: RIFF WAVE files chunk by chunk, and Ogg
-// Vorbis files encoded with libvorbisenc from samples we make ourselves.
+// Vorbis files encoded from samples we make ourselves; and the sound tests' common fixture.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/mixer.h"
+#include "platform/time.h"
 #include "sound/ogg_encode.h"
+#include "sound/sound.h"
 
 namespace soundtest {
 
@@ -108,6 +111,21 @@ inline std::vector<size_t> OggPages(const Bytes& b) {
         if (std::memcmp(&b[i], "OggS", 4) == 0) at.push_back(i);
     return at;
 }
+
+// Sound tests run on the virtual clock with the mixer and the sound table fresh.
+class SoundFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::TimeUseVirtualClock(1000.0, false);
+        platform::MixerReset();
+        sound::SoundReset();
+    }
+    void TearDown() override {
+        sound::SoundReset();
+        platform::MixerReset();
+        platform::TimeUseRealClock();
+    }
+};
 
 inline std::string WriteTemp(const std::string& name, const Bytes& b) {
     std::string dir = ::testing::TempDir();

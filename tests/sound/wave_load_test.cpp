@@ -11,19 +11,7 @@ using namespace soundtest;
 
 namespace {
 
-class WaveLoad : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::TimeUseVirtualClock(1000.0, false);
-        platform::MixerReset();
-        sound::SoundReset();
-    }
-    void TearDown() override {
-        sound::SoundReset();
-        platform::MixerReset();
-        platform::TimeUseRealClock();
-    }
-};
+class WaveLoad : public SoundFixture {};
 
 struct WaveCase {
     const char* name;
