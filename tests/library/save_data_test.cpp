@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "library/save_data.h"
 #include "library/scrambler.h"
@@ -33,16 +34,10 @@ class SaveDataTest : public ::testing::Test {
     testsupport::RemoveTempFolder(dir_);
     library::ResetGlobalData();
   }
-  std::string Contents() {
-    std::ifstream f(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-  }
+  std::string Contents() { return testsupport::ReadFile(path_); }
   void Write(const std::string& bytes) {
     library::EnsureFolderOf(path_.c_str());
-    std::ofstream f(path_, std::ios::binary);
-    f << bytes;
+    testsupport::WriteFile(path_, bytes);
   }
   std::string dir_, path_;
 };

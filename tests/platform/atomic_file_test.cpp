@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "platform/atomic_file.h"
 
@@ -23,12 +24,7 @@ class AtomicFileTest : public ::testing::Test {
     ASSERT_FALSE(dir_.empty());
   }
   void TearDown() override { testsupport::RemoveTempFolder(dir_); }
-  std::string Read(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-  }
+  std::string Read(const std::string& path) { return testsupport::ReadFile(path); }
   int EntryCount() {
     int n = 0;
     for (const auto& e : fs::directory_iterator(dir_)) (void)e, ++n;

@@ -7,6 +7,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "platform/ini.h"
 
@@ -21,16 +22,8 @@ class IniTest : public ::testing::Test {
   }
   void TearDown() override { testsupport::RemoveTempFolder(dir_); }
 
-  void Write(const std::string& bytes) {
-    std::ofstream f(path_, std::ios::binary);
-    f << bytes;
-  }
-  std::string Contents() {
-    std::ifstream f(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-  }
+  void Write(const std::string& bytes) { testsupport::WriteFile(path_, bytes); }
+  std::string Contents() { return testsupport::ReadFile(path_); }
   std::string Read(const char* section, const char* key, const char* def = "DEF") {
     char buf[256];
     platform::IniReadString(section, key, def, buf, sizeof buf, path_.c_str());

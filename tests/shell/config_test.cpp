@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "platform/ini.h"
 #include "shell/config.h"
@@ -25,16 +26,8 @@ class ConfigTest : public ::testing::Test {
     testsupport::RemoveTempFolder(dir_);
     shell::ResetConfiguration();
   }
-  void Write(const std::string& bytes) {
-    std::ofstream f(path_, std::ios::binary);
-    f << bytes;
-  }
-  std::string Contents() {
-    std::ifstream f(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-  }
+  void Write(const std::string& bytes) { testsupport::WriteFile(path_, bytes); }
+  std::string Contents() { return testsupport::ReadFile(path_); }
   std::string dir_, path_;
 };
 

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/files.h"
 #include "support/temp_folder.h"
 #include "library/save_data.h"
 
@@ -60,12 +61,7 @@ class GameProcess : public ::testing::Test {
     }
     return false;
   }
-  std::string Read(const std::string& rel) {
-    std::ifstream f(dir_ + "/" + rel, std::ios::binary);
-    std::stringstream ss;
-    ss << f.rdbuf();
-    return ss.str();
-  }
+  std::string Read(const std::string& rel) { return testsupport::ReadFile(dir_ + "/" + rel); }
 
   std::string dir_;
   std::vector<pid_t> started_;

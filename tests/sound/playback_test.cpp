@@ -12,6 +12,7 @@
 #include "platform/trace.h"
 #include "sound/sound.h"
 #include "sound_files.h"
+#include "support/files.h"
 
 using namespace soundtest;
 
@@ -248,10 +249,7 @@ TEST_F(DevicePlayback, StartTraceNamesTheHandleAndTheStreamSample) {
     sound::PlaySound(h);
     unsetenv("KODOBAN_TRACE");
     platform::TraceReset();
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string text = ss.str();
+    std::string text = testsupport::ReadFile(path);
     EXPECT_NE(text.find("\"ev\":\"sound\""), std::string::npos) << text;
     // the last block was asked for at stream frame 15 x 256, the moment of the call
     std::string want = "\"handle\":" + std::to_string(h) +

@@ -15,22 +15,13 @@
 #include <vector>
 
 #include "sound/wave_write.h"
+#include "support/files.h"
 #include "support/temp_folder.h"
 
 namespace theme_test {
 
-inline void WriteFile(const std::string& path, const std::string& text) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream f(path, std::ios::binary);
-  f << text;
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using testsupport::ReadFile;
+using testsupport::WriteFile;
 
 // A w x h PNG filled with one ARGB colour.
 inline bool WritePng(const std::string& path, int w, int h, uint32_t argb) {

@@ -20,6 +20,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+#include "support/files.h"
+
 namespace {
 
 std::string BuildDir() {
@@ -33,12 +35,7 @@ bool Exists(const std::string& p) {
   return stat(p.c_str(), &st) == 0;
 }
 
-std::string ReadFile(const std::string& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
+using testsupport::ReadFile;
 
 void AddNumbered(std::vector<std::string>& out, const std::string& base, int first, int last) {
   for (int i = first; i <= last; ++i) out.push_back(base + "_" + std::to_string(i) + ".png");
