@@ -105,6 +105,15 @@ struct XExt : RuntimeLibrary {
 };
 
 XExt g_xext;
+
+// The window's X11 side, when SDL drives it through its X11 video driver.
+bool WindowOnX11(SDL_Window* window, SDL_SysWMinfo* info) {
+  if (!window) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || std::strcmp(driver, "x11") != 0) return false;
+  SDL_VERSION(&info->version);
+  return SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
+}
 Display* g_display = nullptr;
 std::thread g_thread;
 std::atomic<bool> g_stop{false};
@@ -176,12 +185,8 @@ int ScanCodeFromEvdev(int code) {
 
 bool X11InputStart(SDL_Window* window) {
   if (g_active.load()) return true;
-  if (!window) return false;
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || std::strcmp(driver, "x11") != 0) return false;
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (!WindowOnX11(window, &info)) return false;
   if (!g_x.Load()) return false;
   Display* dpy = g_x.OpenDisplay(nullptr);
   if (!dpy) return false;
@@ -377,12 +382,8 @@ void CopyPicture(SDL_Surface* picture, SDL_Surface* to) {
 
 bool X11PresenterStart(SDL_Window* window) {
   if (g_present.display) return true;
-  if (!window) return false;
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || std::strcmp(driver, "x11") != 0) return false;
   SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  if (!WindowOnX11(window, &info)) return false;
   if (!g_x.Load() || !g_xext.Load()) return false;
   Display* dpy = g_x.OpenDisplay(nullptr);
   if (!dpy) return false;
