@@ -13,41 +13,18 @@ PRESSES="${2:-200}"
 [ -x "$BUILD/Kodoban" ] || { echo "no $BUILD/Kodoban: build first" >&2; exit 1; }
 
 WORK="$(mktemp -d /tmp/kodoban-latency.XXXXXX)"
-GAME_PID=""; XVFB_PID=""
-cleanup() {
-  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+source "$ROOT/bench/game_on_xvfb.bash"
 
 cc -O2 -o "$WORK/key_injector" "$ROOT/bench/key_injector.c" -lXtst -lX11
 
-# A game folder of its own, so the benchmark never touches the build's settings or saves.
-mkdir -p "$WORK/game/Files"
-cp "$BUILD/Kodoban" "$WORK/game/"
-[ -d "$BUILD/Files/Theme" ] && ln -s "$BUILD/Files/Theme" "$WORK/game/Files/Theme"
-
-for n in $(seq 70 99); do [ -e "/tmp/.X$n-lock" ] || { DISP=":$n"; break; }; done
-XRUN=()
-if [ "${KODOBAN_RT:-0}" = 1 ] && command -v chrt >/dev/null; then XRUN=(chrt -f 1); fi
-"${XRUN[@]}" Xvfb "$DISP" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-XVFB_PID=$!
-export DISPLAY="$DISP"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-TRACE="$WORK/trace.jsonl"
-KODOBAN_TRACE="$TRACE" KODOBAN_HEADLESS=1 "$WORK/game/Kodoban" 2>/dev/null &
-GAME_PID=$!
-for _ in $(seq 100); do grep -q '"scene":4' "$TRACE" 2>/dev/null && break; sleep 0.1; done
-sleep 1
+start_game_on_xvfb
 WIN="$(xdotool search --name '^Kodoban$' | head -1)"
 xdotool mousemove --window "$WIN" 100 100 windowfocus --sync "$WIN" >/dev/null 2>&1 || true
 sleep 0.5
 
 "$WORK/key_injector" "$PRESSES" 20 60 25 "${SEED:-$$}" > "$WORK/injected.txt"
 sleep 0.5
-kill -TERM "$GAME_PID"; wait "$GAME_PID" || true; GAME_PID=""
+stop_game
 
 python3 - "$WORK/injected.txt" "$TRACE" <<'PY'
 import json, sys

@@ -1,0 +1,40 @@
+# Sourced by the real-time benchmark scripts: runs the game from a folder of its own (so a
+# benchmark never touches the build's settings or saves) on a private Xvfb, with its trace on.
+# Needs ROOT, BUILD and WORK set; gives DISPLAY, TRACE, GAME_PID and XVFB_PID.
+# With KODOBAN_RT=1 (as root) the X server runs at real-time priority, as a desktop's display
+# server usually does.
+
+GAME_PID=""; XVFB_PID=""
+cleanup() {
+  [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# Starts Xvfb on the first free display from :70, then the game, and returns once the game
+# has reached its song select scene (or after 10 s) plus one more second for the start-up load.
+start_game_on_xvfb() {
+  mkdir -p "$WORK/game/Files"
+  cp "$BUILD/Kodoban" "$WORK/game/"
+  [ -d "$BUILD/Files/Theme" ] && ln -s "$BUILD/Files/Theme" "$WORK/game/Files/Theme"
+
+  local n disp=""
+  for n in $(seq 70 99); do [ -e "/tmp/.X$n-lock" ] || { disp=":$n"; break; }; done
+  local xrun=()
+  if [ "${KODOBAN_RT:-0}" = 1 ] && command -v chrt >/dev/null; then xrun=(chrt -f 1); fi
+  "${xrun[@]}" Xvfb "$disp" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY="$disp"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+  TRACE="$WORK/trace.jsonl"
+  KODOBAN_TRACE="$TRACE" KODOBAN_HEADLESS=1 "$WORK/game/Kodoban" 2>/dev/null &
+  GAME_PID=$!
+  for _ in $(seq 100); do grep -q '"scene":4' "$TRACE" 2>/dev/null && break; sleep 0.1; done
+  sleep 1
+}
+
+stop_game() {
+  kill -TERM "$GAME_PID"; wait "$GAME_PID" || true; GAME_PID=""
+}
