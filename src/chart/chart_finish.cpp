@@ -35,7 +35,7 @@ constexpr int kBalloonHitScore = 300;
 constexpr int kBalloonBurstScore = 4700;
 
 constexpr int kScoreStep = 10;
-constexpr int kMaxSearchRounds = 100000;  // bound of the automatic parameter search
+constexpr int kMaxSearchRounds = 100000;  // safety bound; with the runs taken at once a search ends in a few rounds
 
 // A product converted to int by truncation (saturating), then cut down to a multiple of 10.
 int64_t Round10(double x) {
@@ -295,9 +295,43 @@ int SimulateMaxScore(int scoreInit, int scoreDiff) {
   return ClampToInt(total);
 }
 
-// Finds SCOREINIT and SCOREDIFF whose perfect play just reaches the target. A chart without a
-// don or kat on the master lane can't grow its score: it keeps 10 and 10. The search also
-// stops after a bounded number of rounds (only absurd levels get there).
+namespace {
+
+// Far below the target every test of a search round passes, so the round adds 40 to init and
+// 10 to diff. The perfect-play score only grows with init and diff, so the k rounds ahead are
+// all of that kind exactly when the score after them is still below the target: the largest
+// such k is found by doubling and halving. Returns -1 when no number of rounds reaches the
+// target (the score stops growing, e.g. rolls running backwards outweigh the hits).
+constexpr int64_t kPlainRoundInit = 4 * kScoreStep;
+constexpr int64_t kPlainRoundDiff = kScoreStep;
+constexpr int64_t kMaxPlainRounds = int64_t{1} << 40;
+
+int64_t PlainRoundsAhead(const ScoreModel& model, int64_t init, int64_t diff, int64_t target) {
+  auto below = [&](int64_t k) {
+    return model.Simulate(init + kPlainRoundInit * k, diff + kPlainRoundDiff * k) < target;
+  };
+  if (!below(1)) return 0;
+  int64_t lo = 1;  // below the target after lo rounds
+  int64_t hi = 2;
+  while (below(hi)) {
+    lo = hi;
+    hi *= 2;
+    if (hi > kMaxPlainRounds) return -1;
+  }
+  while (hi - lo > 1) {  // below after lo rounds, at or above the target after hi
+    int64_t mid = lo + (hi - lo) / 2;
+    if (below(mid)) lo = mid;
+    else hi = mid;
+  }
+  return lo;
+}
+
+}  // namespace
+
+// Finds SCOREINIT and SCOREDIFF whose perfect play just reaches the target, round by round;
+// runs of rounds far from the target are taken at once, so high levels on charts with few
+// notes end at the same values without thousands of rounds. A chart whose score can't reach
+// the target (no don or kat on the master lane) keeps 10 and 10.
 void SettleScoreParameters() {
   Chart& c = TheChart;
   ScoreModel model;
@@ -305,15 +339,24 @@ void SettleScoreParameters() {
   const int64_t target = c.scoreTarget;
   int64_t init = kScoreStep;
   int64_t diff = kScoreStep;
-  if (model.Simulate(init, diff) < target && model.hitNotes > 0) {
-    for (int round = 0; round < kMaxSearchRounds; ++round) {
+  if (model.Simulate(init, diff) < target) {
+    bool reached = false;
+    for (int round = 0; model.hitNotes > 0 && round < kMaxSearchRounds; ++round) {
+      int64_t ahead = PlainRoundsAhead(model, init, diff, target);
+      if (ahead < 0) break;
+      init += kPlainRoundInit * ahead;
+      diff += kPlainRoundDiff * ahead;
       init += kScoreStep;
       for (int k = 0; k < 3; ++k) {
         if (model.Simulate(init + kScoreStep, diff) < target) init += kScoreStep;
       }
       if (model.Simulate(init, diff + kScoreStep) < target) diff += kScoreStep;
-      if (model.Simulate(init, diff) >= target) break;
+      if (model.Simulate(init, diff) >= target) {
+        reached = true;
+        break;
+      }
     }
+    if (!reached) init = diff = kScoreStep;
   }
   c.scoreInit = ClampToInt(init);
   c.scoreDiff = ClampToInt(diff);
