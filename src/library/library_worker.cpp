@@ -18,7 +18,9 @@ namespace {
 constexpr int kWorkerSleepMs = 10;
 constexpr int kLoadSongSelect = 4;  // the loader's job kind for the song select
 
-std::thread gWorker;
+// Never destroyed: a process that ends through exit() while the worker runs must not abort on a
+// joinable thread object.
+std::thread& gWorker = *new std::thread;
 // Each start gets a new generation; a worker whose generation is no longer current ends, so a
 // quick leave and re-entry of the select scene never leaves two workers running.
 std::atomic<uint32_t> gGeneration{0};

@@ -115,7 +115,9 @@ bool WindowOnX11(SDL_Window* window, SDL_SysWMinfo* info) {
   return SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
 }
 Display* g_display = nullptr;
-std::thread g_thread;
+// Never destroyed: a process that ends through exit() while the watcher runs (Xlib exits on a
+// fatal X error, for one) must not abort on a joinable thread object.
+std::thread& g_thread = *new std::thread;
 std::atomic<bool> g_stop{false};
 std::atomic<bool> g_active{false};
 
