@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "chart/chart.h"
+#include "platform/json_text.h"
 #include "platform/time.h"
 #include "play/play_engine.h"
 #include "shell/config.h"
@@ -72,15 +72,7 @@ bool ParseNumber(const std::string& s, double* out) {
   return true;
 }
 
-void AppendNumber(std::string& out, double v) {
-  if (!std::isfinite(v)) {
-    out += "null";
-    return;
-  }
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, r.ptr);
-}
+void AppendNumber(std::string& out, double v) { platform::AppendJsonNumber(out, v); }
 
 void AppendInt(std::string& out, long long v) { out += std::to_string(v); }
 

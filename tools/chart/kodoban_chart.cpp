@@ -3,7 +3,6 @@
 // Loads one course of a chart exactly as the play scene does and prints what was read as one
 // JSON object on stdout, for chart authors and for checking the loader.
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include <strings.h>
 
 #include "chart/chart.h"
+#include "platform/json_text.h"
 #include "platform/text_encoding.h"
 #include "shell/config.h"
 
@@ -37,41 +37,16 @@ class JsonWriter {
   explicit JsonWriter(FILE* out) : out_(out) {}
 
   void Text(const char* bytes) {
-    std::string utf8 = platform::ToUtf8(std::string_view(bytes, std::strlen(bytes)));
-    std::string s = "\"";
-    for (unsigned char ch : utf8) {
-      switch (ch) {
-        case '"': s += "\\\""; break;
-        case '\\': s += "\\\\"; break;
-        case '\n': s += "\\n"; break;
-        case '\r': s += "\\r"; break;
-        case '\t': s += "\\t"; break;
-        case '\b': s += "\\b"; break;
-        case '\f': s += "\\f"; break;
-        default:
-          if (ch < 0x20 || ch == 0x7F) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", ch);
-            s += buf;
-          } else {
-            s += static_cast<char>(ch);
-          }
-      }
-    }
-    s += '"';
+    std::string s;
+    platform::AppendJsonString(s, platform::ToUtf8(std::string_view(bytes, std::strlen(bytes))));
     std::fputs(s.c_str(), out_);
   }
 
   // Shortest text that reads back as the same double.
   void Number(double v) {
-    if (!std::isfinite(v)) {
-      std::fputs("null", out_);
-      return;
-    }
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    *r.ptr = '\0';
-    std::fputs(buf, out_);
+    std::string s;
+    platform::AppendJsonNumber(s, v);
+    std::fputs(s.c_str(), out_);
   }
   void Int(long long v) { std::fprintf(out_, "%lld", v); }
   void Bool(bool v) { std::fputs(v ? "true" : "false", out_); }

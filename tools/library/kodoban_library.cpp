@@ -12,6 +12,7 @@
 
 #include "library/song_list.h"
 #include "platform/ini.h"
+#include "platform/json_text.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -21,26 +22,9 @@ constexpr const char* kConfigSection = "\x90\xdd\x92\xe8";  // "設定" in Shift
 constexpr const char* kCourseNames[library::kCourseCount] = {"easy", "normal", "hard", "oni", "edit"};
 
 std::string JsonText(std::string_view bytes) {
-  std::string utf8 = platform::ToUtf8(bytes);
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char esc[8];
-          std::snprintf(esc, sizeof esc, "\\u%04x", c);
-          out += esc;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+  std::string out;
+  platform::AppendJsonString(out, platform::ToUtf8(bytes));
+  return out;
 }
 
 void PrintItem(int index, const library::SongListItem& item, int backIndex) {
