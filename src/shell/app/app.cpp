@@ -17,6 +17,9 @@
 #include "platform/time.h"
 #include "platform/trace.h"
 #include "platform/video.h"
+#include "scenes/play/play_scene.h"
+#include "scenes/result/result_scene.h"
+#include "scenes/select/select_scene.h"
 #include "shell/config.h"
 #include "shell/frame_limiter.h"
 #include "shell/frame_update.h"
@@ -79,7 +82,13 @@ void DispatchScene() {
       RunStartupLoad();
       break;
     case shell::kSceneSongSelect:
-      SongSelectPlaceholderFrame();
+      songselect::SongSelectFrame();
+      break;
+    case shell::kScenePlay:
+      playscene::PlaySceneFrame();
+      break;
+    case shell::kSceneResult:
+      result::ResultSceneFrame();
       break;
     default:
       break;
@@ -98,8 +107,6 @@ void FillLoadingScreen() {
   SDL_Rect all{0, 0, platform::kScreenWidth, platform::kScreenHeight};
   SDL_RenderFillRect(r, &all);
 }
-
-void SongSelectPlaceholderFrame() { FillLoadingScreen(); }
 
 int RecoverDevice() {
   shell::DeviceLost.store(true, std::memory_order_release);

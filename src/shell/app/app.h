@@ -22,7 +22,4 @@ int RecoverDevice();
 // Covers the 640 x 480 screen with the loading colour of the theme.
 void FillLoadingScreen();
 
-// TEMPORARY song select until the real scene lands: an empty screen in the loading colour.
-void SongSelectPlaceholderFrame();
-
 }  // namespace app

@@ -1,0 +1,7 @@
+#include "shell/launch.h"
+
+namespace shell {
+
+LaunchRequest Launch;
+
+}  // namespace shell
