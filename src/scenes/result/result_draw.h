@@ -1,0 +1,29 @@
+// Drawing of the result screen from the worker's timeline, layer by layer in the screen's
+// order: background, turning lights, course marks and board, the counting numbers, the soul
+// gauge, the message, the full-combo picture, the title, the opening curtain, the character and,
+// when leaving, the closing iris with the save picture.
+#pragma once
+
+namespace result {
+
+// The moments one frame is drawn at.
+struct ResultFrameTimes {
+  double timeline = 0.0;  // T
+  double clock = 0.0;     // the result clock
+  bool leaving = false;
+  double sinceLeave = 0.0;  // ms since the leaving press
+};
+
+// The moments of this frame, read once from the worker's values.
+ResultFrameTimes CurrentFrameTimes();
+// Draws the whole screen for the given moments (the title and subtitle of chart::TheChart).
+void DrawResultScreen(const ResultFrameTimes& times);
+
+// Scale of the message (0.8 -> 1.2 over its first 100 ms, settling to 1.0 by 21600) and its
+// alpha (fade in over 100 ms, out from 23600 to 24050), at timeline t.
+double MessageScale(double t);
+double MessageAlpha(double t);
+// Fraction of the meter width shown at timeline t for a gauge of 0 to 100.
+double GaugeFill(double gauge, double t);
+
+}  // namespace result
