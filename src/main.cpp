@@ -1,4 +1,9 @@
-// The program Kodoban. It takes no arguments.
+// The program Kodoban. Without arguments it starts on the song select; with a chart it goes
+// straight into the play of that chart (see ParseCommandLine).
 #include "shell/app/app.h"
 
-int main() { return app::RunGame(); }
+int main(int argc, char** argv) {
+  const int parsed = app::ParseCommandLine(argc, argv);
+  if (parsed != 0) return parsed == 1 ? 0 : 2;
+  return app::RunGame();
+}

@@ -3,6 +3,7 @@
 // worker so that the play scene can leave. The scene draws the menu from the fields set
 // here (paused flag, pause elapsed time, cursor, choice time).
 #include "platform/time.h"
+#include "platform/trace.h"
 #include "play/play_internal.h"
 #include "shell/keyboard.h"
 #include "sound/sound.h"
@@ -32,6 +33,14 @@ void WaitForElapsed(double until, int waits) {
   UpdatePauseElapsed();
 }
 
+// The menu's items, as the "pause" trace events name them.
+constexpr const char* kItemNames[kPauseMenuItems] = {"continue", "replay", "songselect", "title"};
+
+void TracePauseClose(const char* item) {
+  platform::TraceWrite("pause", "\"what\":\"close\",\"item\":\"%s\",\"clock\":%.3f,\"elapsed\":%.3f", item,
+                       Play.clockAtPause, Play.pauseElapsed.load(kRelaxed));
+}
+
 int Resume(double keyElapsed) {
   Play.paused.store(0, kRelaxed);
   WaitForElapsed(keyElapsed + kPauseResumeWaitMs, kPauseResumeWaitMs);
@@ -46,7 +55,10 @@ int Resume(double keyElapsed) {
 
 int RunPauseMenu() {
   const double c = Play.playClock.load(kRelaxed);
-  const bool songOver = Play.songPlayback.load(kRelaxed) == kSongEnded && SongValid(Sounds.song);
+  // A song that has stopped is over; a play without audio is over at its end time (its song
+  // state says "ended" from the start), so the slide to the results is never held up there.
+  const bool ended = Play.songPlayback.load(kRelaxed) == kSongEnded;
+  const bool songOver = ended && (SongValid(Sounds.song) || c >= Play.endTime.load(kRelaxed));
   if (songOver || c - Play.playStartTime.load(kRelaxed) < kPauseLockOutMs) return 0;
 
   Play.pauseElapsed.store(0.0, kRelaxed);
@@ -56,10 +68,14 @@ int RunPauseMenu() {
   Play.paused.store(1, std::memory_order_release);
   sound::StopSound(Sounds.song);
   sound::SetSoundPositionBytes(Sounds.song, 0);
+  platform::TraceWrite("pause", "\"what\":\"open\",\"clock\":%.3f", c);
 
   WaitForElapsed(kPauseIgnoreInputMs, kPauseIgnoreInputMs);
   for (;;) {
-    if (!PlaySceneCurrent()) return -1;
+    if (!PlaySceneCurrent()) {
+      TracePauseClose("scene");
+      return -1;
+    }
     ReadDrumKeys();
     const double elapsed = UpdatePauseElapsed();
     int cursor = Play.pauseCursor.load(kRelaxed);
@@ -71,10 +87,13 @@ int RunPauseMenu() {
       Play.pauseCursor.store((cursor + kPauseMenuItems - 1) % kPauseMenuItems, kRelaxed);
     } else if (Pressed(shell::kDikEnter) || Pressed(shell::kDikEscape)) {
       sound::PlaySound(Sounds.pauseCancel, false);
+      Play.choiceTime.store(elapsed, kRelaxed);
+      TracePauseClose("cancel");
       return Resume(elapsed);
     } else if (Pressed(shell::kDikF) || Pressed(shell::kDikJ)) {
       sound::PlaySound(Sounds.pauseDon, false);
       Play.choiceTime.store(elapsed, kRelaxed);
+      TracePauseClose(kItemNames[cursor]);
       if (cursor == 0) return Resume(elapsed);
       // Replay, song select or title: the screen closes, then the worker ends.
       WaitForElapsed(elapsed + kPauseChoiceWaitMs, kPauseChoiceWaitMs);

@@ -126,6 +126,7 @@ void ResetPlayRecord() {
   p.pauseCursor.store(0, r);
   p.choiceTime.store(kNever, r);
   p.pauseKatRing = 0;
+  p.pauseRequested.store(0, r);
 }
 
 }  // namespace play

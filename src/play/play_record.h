@@ -291,8 +291,11 @@ struct PlayRecord {
   std::atomic<double> pauseElapsed{kNever};
   double clockAtPause = 0.0;
   std::atomic<int32_t> pauseCursor{0};
-  std::atomic<double> choiceTime{kNever};
+  std::atomic<double> choiceTime{kNever};  // also set by a cancel, so the menu can fade out
   int pauseKatRing = 0;
+  // Set by the main thread when the renderer lost its device during a play: the worker opens
+  // the pause menu on its next pass, so the play does not run on unseen.
+  std::atomic<int32_t> pauseRequested{0};
 };
 
 extern PlayRecord Play;

@@ -60,7 +60,9 @@ int PlayWorkerPass() {
 
   const bool pauseKey = shell::DirectKeys[shell::kDikEnter].load(kRelaxed) == 1 ||
                         shell::DirectKeys[shell::kDikEscape].load(kRelaxed) == 1;
-  if (g_pauseMenu && (pauseKey || shell::DeviceLost.load(std::memory_order_acquire))) {
+  const bool deviceLost = shell::DeviceLost.load(std::memory_order_acquire) ||
+                          Play.pauseRequested.exchange(0, std::memory_order_acq_rel) != 0;
+  if (g_pauseMenu && (pauseKey || deviceLost)) {
     // The menu runs in place of the rest of the pass.
     return g_pauseMenu() == -1 ? -1 : 0;
   }

@@ -23,4 +23,24 @@ struct FrameView {
 // The main loop calls this once per frame while the scene is Play.
 void PlaySceneFrame();
 
+// The renderer lost its device: during a play the worker opens the pause menu.
+void NoteDeviceReset();
+
+// ---- the scene's own layers (play_overlays.cpp), drawn after the field ----
+// Course of the play (0 Easy .. 4 Edit) for the course-coloured transitions.
+int PlayCourse();
+// The pause menu from the worker's fields; also the closing of the screen after a leaving
+// choice. Returns true once the screen is fully closed (filled in the course colour).
+bool DrawPauseOverlay();
+// Every 60th frame (sceneFrame) the sound difference is measured again.
+void DrawDebugOverlay(int sceneFrame);
+// The end-of-song slide at d ms after the song's end.
+void DrawEndSlide(double d);
+// The opening iris at d ms after the play started (nothing from 600 ms on).
+void DrawOpening(double d);
+// Values the debug overlay shows that change only with the chart (set at the play's start).
+void PrepareDebugOverlay();
+// The last measured sound difference (ms): song position against PlayClock.
+double SoundDifference();
+
 }  // namespace playscene

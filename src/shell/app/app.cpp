@@ -24,6 +24,7 @@
 #include "shell/frame_limiter.h"
 #include "shell/frame_update.h"
 #include "shell/keyboard.h"
+#include "shell/launch.h"
 #include "shell/scene_change.h"
 #include "shell/state.h"
 #include "sound/sound.h"
@@ -108,8 +109,24 @@ void FillLoadingScreen() {
   SDL_RenderFillRect(r, &all);
 }
 
+int ParseCommandLine(int argc, const char* const* argv) {
+  char error[512] = {};
+  const int r = shell::ParseLaunchArguments(argc, argv, &shell::Launch, error, sizeof error);
+  if (r == 1) {
+    std::fputs(shell::kLaunchUsage, stdout);
+    return 1;
+  }
+  if (r != 0) {
+    std::fprintf(stderr, "Kodoban: %s\n%s", error, shell::kLaunchUsage);
+    return -1;
+  }
+  return 0;
+}
+
 int RecoverDevice() {
   shell::DeviceLost.store(true, std::memory_order_release);
+  // A play does not run on unseen: the worker opens the pause menu.
+  playscene::NoteDeviceReset();
   graphics::ReleaseDeviceTextures();
   if (platform::VideoRecreateTarget() != 0) {
     platform::RequestQuit();

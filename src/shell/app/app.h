@@ -4,6 +4,11 @@
 
 namespace app {
 
+// Reads the program's arguments into shell::Launch, before any window. 0 to go on; 1 after
+// printing the usage for --help (exit 0); -1 after printing the reason and the usage on
+// stderr for bad arguments (exit 2).
+int ParseCommandLine(int argc, const char* const* argv);
+
 // Runs the whole game; returns the process exit code (always 0).
 int RunGame();
 
