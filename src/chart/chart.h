@@ -172,6 +172,18 @@ struct Chart {
 // The one process-wide chart.
 extern Chart TheChart;
 
+// What the last load had to leave out or read oddly, for the tools' warnings. The chart itself
+// is what the game plays either way.
+struct ChartLoadNotes {
+  bool notesCut = false;     // notes past kNoteCapacity were dropped
+  bool measuresCut = false;  // measures past kBarLineCapacity were dropped
+  bool eventsCut = false;    // BPM, gogo, branch or section records past kEventCapacity
+  bool crLineEnds = false;   // lines end in CR alone: the loader reads them as one long line
+};
+extern ChartLoadNotes LastLoadNotes;
+// The tools' one-line warnings on stderr ("TOOL: PATH: ...") for each of LastLoadNotes.
+void PrintLoadWarnings(const char* tool, const char* path);
+
 // Loads the block of `course` (0 Easy .. 4 Edit) from the TJA file at path and finishes it
 // (labels, totals, automatic score parameters, debug dumps when shell::DebugMode is on).
 // Returns 0, or -1 when the file can't be opened; TheChart is then left as it was.
@@ -190,7 +202,8 @@ int ClearThreshold(int course);
 int ScoreTarget(int course, int level);
 
 // Writes branch_info.txt (only when the chart has branches) and note_info.txt into dir
-// ("." for the current directory). Files that can't be created are skipped silently.
-void WriteDebugDumps(const char* dir);
+// ("." for the current directory). Files that can't be created are skipped; 0 when every
+// file was written, -1 otherwise.
+int WriteDebugDumps(const char* dir);
 
 }  // namespace chart

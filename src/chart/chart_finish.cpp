@@ -393,8 +393,9 @@ std::string DumpPath(const char* dir, const char* name) {
 
 }  // namespace
 
-void WriteDebugDumps(const char* dir) {
+int WriteDebugDumps(const char* dir) {
   const Chart& c = TheChart;
+  bool ok = true;
   if (c.hasBranches) {
     if (FILE* f = std::fopen(DumpPath(dir, "branch_info.txt").c_str(), "w")) {
       std::fputs(kBranchHeader, f);
@@ -406,7 +407,10 @@ void WriteDebugDumps(const char* dir) {
       for (int i = 0; i < kEventCapacity && c.sections[i].lane != -1; ++i) {
         std::fprintf(f, "%9.2f %3d\n", c.sections[i].time, c.sections[i].lane);
       }
-      std::fclose(f);
+      ok = std::ferror(f) == 0 && ok;
+      ok = std::fclose(f) == 0 && ok;
+    } else {
+      ok = false;
     }
   }
   if (FILE* f = std::fopen(DumpPath(dir, "note_info.txt").c_str(), "w")) {
@@ -416,8 +420,12 @@ void WriteDebugDumps(const char* dir) {
       std::fprintf(f, "%9.2f %3d %5d %8.2f %5.2f %3d %4d\n", n.time, n.type, n.lane, n.bpm,
                    n.scroll, n.gogo ? 1 : 0, n.balloonHits);
     }
-    std::fclose(f);
+    ok = std::ferror(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+  } else {
+    ok = false;
   }
+  return ok ? 0 : -1;
 }
 
 }  // namespace chart

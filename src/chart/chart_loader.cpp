@@ -2,6 +2,7 @@
 // counts the digits of every measure of the chosen course's block; the second pass walks the
 // same block again and builds the timeline, giving each digit its share of the measure.
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include "chart/chart_internal.h"
 #include "chart/song_identity.h"
 #include "chart/tja_text.h"
+#include "platform/file_read.h"
 #include "shell/config.h"
 
 namespace chart {
@@ -268,7 +270,10 @@ struct Timeline {
   }
 
   void WriteNote(int type) {
-    if (noteCount >= kNoteCapacity) return;
+    if (noteCount >= kNoteCapacity) {
+      LastLoadNotes.notesCut = true;
+      return;
+    }
     ChartNote& n = c.notes[noteCount];
     n = ChartNote{};
     n.type = type;
@@ -329,6 +334,8 @@ struct Timeline {
     state.bpm = ReadDecimal(p);
     if (bpmCount < kEventCapacity) {
       c.bpmChanges[bpmCount++] = BpmChange{state.bpm, Clock(), lane, 0};
+    } else {
+      LastLoadNotes.eventsCut = true;
     }
   }
 
@@ -349,6 +356,8 @@ struct Timeline {
   void GogoCommand(bool on) {
     if (gogoCount < kEventCapacity) {
       c.gogoChanges[gogoCount++] = GogoChange{on, Clock(), lane, 0};
+    } else {
+      LastLoadNotes.eventsCut = true;
     }
     state.gogo = on;
   }
@@ -385,11 +394,13 @@ struct Timeline {
       break;
     }
     if (branchCount < kEventCapacity) c.branchPoints[branchCount++] = bp;
+    else LastLoadNotes.eventsCut = true;
     c.hasBranches = true;
   }
 
   void SectionCommand() {
     if (sectionCount < kEventCapacity) c.sections[sectionCount++] = ChartSection{Clock(), lane, 0};
+    else LastLoadNotes.eventsCut = true;
   }
 
   // #N, #E, #M. Before any #BRANCHSTART there is no snapshot and the tempo state stays as it is.
@@ -438,6 +449,20 @@ struct Timeline {
         if (Contains(line, "#END")) return;
         Command(line);
       } else if (!NoteLine(line)) {
+        // The measure table is full: anything but commands and blanks up to #END is lost.
+        while (reader.NextLine()) {
+          const char* rest = reader.Line();
+          if (rest[0] == '#') {
+            if (Contains(rest, "#END")) return;
+            continue;
+          }
+          for (const char* p = rest; *p != '\0' && !(p[0] == '/' && p[1] == '/'); ++p) {
+            if (IsDigit(*p) || *p == ',') {
+              LastLoadNotes.measuresCut = true;
+              return;
+            }
+          }
+        }
         return;
       }
     }
@@ -449,6 +474,7 @@ struct Timeline {
 // ---- public ---------------------------------------------------------------------------------
 
 Chart TheChart;
+ChartLoadNotes LastLoadNotes;
 
 void ResetChart() {
   Chart& c = TheChart;
@@ -471,12 +497,16 @@ int ClearThreshold(int course) {
 int LoadChartFromStream(FILE* file, int course) {
   Chart& c = TheChart;
   ResetHeaderAndEvents(c, course);
+  LastLoadNotes = ChartLoadNotes{};
 
   // The identity covers the file's first 64 KiB, read before any line.
   {
     std::unique_ptr<unsigned char[]> block(new unsigned char[kSongIdentityBlock]);
     size_t got = std::fread(block.get(), 1, kSongIdentityBlock, file);
     if (got > 0) BufferDigest(block.get(), got, c.songIdentity);
+    // Old Mac line ends: CR without any LF. Only a LF ends a line here.
+    LastLoadNotes.crLineEnds = got > 0 && std::memchr(block.get(), '\r', got) != nullptr &&
+                               std::memchr(block.get(), '\n', got) == nullptr;
   }
 
   TjaLineReader reader(file);
@@ -497,16 +527,27 @@ int LoadChartFromStream(FILE* file, int course) {
   return 0;
 }
 
+void PrintLoadWarnings(const char* tool, const char* path) {
+  const ChartLoadNotes& n = LastLoadNotes;
+  if (n.crLineEnds)
+    std::fprintf(stderr, "%s: warning: %s: lines end in CR alone; they are read as one long line\n",
+                 tool, path);
+  if (n.notesCut)
+    std::fprintf(stderr, "%s: warning: %s: more than %d notes; the rest are left out\n", tool, path,
+                 kNoteCapacity);
+  if (n.measuresCut)
+    std::fprintf(stderr, "%s: warning: %s: more than %d measures; the rest are left out\n", tool,
+                 path, kBarLineCapacity);
+  if (n.eventsCut)
+    std::fprintf(stderr, "%s: warning: %s: more than %d tempo, gogo, branch or section events of a kind; "
+                 "the rest are left out\n", tool, path, kEventCapacity);
+}
+
 int LoadChart(const char* path, int course) {
   if (path == nullptr) return -1;
-  FILE* file = std::fopen(path, "rb");
+  // Only plain files: a folder has no lines, a FIFO may never open and a device never ends.
+  FILE* file = platform::OpenRegularFileStream(path);
   if (file == nullptr) return -1;
-  // Only plain files: a folder has no lines and a device may never end.
-  struct stat st;
-  if (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(file);
-    return -1;
-  }
   LoadChartFromStream(file, course);
   std::fclose(file);
   if (shell::DebugMode) WriteDebugDumps(".");

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_read.h"
+
 namespace chart {
 
 namespace {
@@ -45,7 +47,7 @@ int BufferDigest(const void* data, size_t size, char out[33]) {
 int SongIdentity(const char* path, char out[33]) {
   WriteZeroDigits(out);
   if (path == nullptr) return -1;
-  FILE* f = std::fopen(path, "rb");
+  FILE* f = platform::OpenRegularFileStream(path);
   if (f == nullptr) return -1;
   std::vector<unsigned char> block(kSongIdentityBlock);
   size_t got = std::fread(block.data(), 1, block.size(), f);

@@ -89,6 +89,10 @@ int TjaLineReader::PeekRawByte() {
 }
 
 bool TjaLineReader::NextLine() {
+  // A UTF-8 byte order mark at the very start of the file is no part of the first line.
+  if (base_ == 0 && pos_ == 0 && PeekRawByte() == 0xEF && end_ >= 3 && buf_[1] == 0xBB &&
+      buf_[2] == 0xBF)
+    pos_ = 3;
   size_t n = 0;
   bool any = false;
   while (n < static_cast<size_t>(kLinePieceBytes)) {

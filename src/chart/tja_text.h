@@ -18,7 +18,8 @@ int ReadInteger(const char* text);
 
 // Reads a chart file line by line as the loader sees it. Each line is a piece of at most 999
 // bytes with its ending LF removed; a NUL byte ends the line's text early (the rest of the
-// piece is not seen), as with C string handling.
+// piece is not seen), as with C string handling. A UTF-8 byte order mark at the start of the
+// file is skipped, as the library's readers skip it.
 class TjaLineReader {
  public:
   explicit TjaLineReader(FILE* file);

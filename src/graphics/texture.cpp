@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "graphics/texture_slot.h"
 #include "graphics/text.h"
+#include "platform/file_read.h"
 #include "platform/video.h"
 #include "shell/config.h"
 
@@ -40,22 +42,40 @@ uint32_t ReadBigEndian32(const unsigned char* p) {
   return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
-// Reads the PNG signature and the IHDR chunk. 0 with the size, or -1.
-int ReadPngSize(const char* path, int* width, int* height) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return -1;
-  unsigned char header[24];
-  size_t got = std::fread(header, 1, sizeof header, f);
-  std::fclose(f);
+// Deflate's best case codes a run of 258 bytes in two bits: no PNG's pixel data shrinks by more
+// than this factor.
+constexpr uint64_t kDeflateBestRatio = 1032;
+
+// Checks the PNG signature and the IHDR chunk of a file's bytes. 0 with the size, or -1. A
+// header whose size the file's bytes could not hold even at deflate's best is refused here,
+// before a pixel buffer of that size is made for a decode that must fail.
+int ReadPngSize(const std::string& bytes, int* width, int* height) {
   static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (got != sizeof header || std::memcmp(header, kSignature, 8) != 0 ||
-      std::memcmp(header + 12, "IHDR", 4) != 0 || ReadBigEndian32(header + 8) != 13)
+  if (bytes.size() < 29) return -1;
+  const unsigned char* header = reinterpret_cast<const unsigned char*>(bytes.data());
+  if (std::memcmp(header, kSignature, 8) != 0 || std::memcmp(header + 12, "IHDR", 4) != 0 ||
+      ReadBigEndian32(header + 8) != 13)
     return -1;
   uint32_t w = ReadBigEndian32(header + 16);
   uint32_t h = ReadBigEndian32(header + 20);
   if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide ||
       uint64_t(w) * h > kMaxImagePixels)
     return -1;
+  const unsigned depth = header[24];
+  const unsigned colourType = header[25];
+  unsigned channels = 0;
+  switch (colourType) {
+    case 0: channels = 1; break;  // grey
+    case 2: channels = 3; break;  // RGB
+    case 3: channels = 1; break;  // palette
+    case 4: channels = 2; break;  // grey and alpha
+    case 6: channels = 4; break;  // RGBA
+    default: return -1;
+  }
+  if (depth == 0 || depth > 16) return -1;
+  const uint64_t rowBytes = 1 + (uint64_t(w) * channels * depth + 7) / 8;  // filter byte first
+  const uint64_t leastData = rowBytes * h / kDeflateBestRatio;
+  if (uint64_t(bytes.size()) < leastData) return -1;
   *width = int(w);
   *height = int(h);
   return 0;
@@ -112,8 +132,11 @@ void DestroyDeferredTextures() {
 
 SDL_Surface* DecodePngFile(const char* path, int* width, int* height, bool* opaque) {
   int w = 0, h = 0;
-  if (ReadPngSize(path, &w, &h) != 0) return nullptr;
-  SDL_RWops* rw = SDL_RWFromFile(path, "rb");
+  std::string bytes;
+  if (platform::ReadRegularFile(path, platform::kPictureFileCap, &bytes) != platform::FileReadStatus::kOk)
+    return nullptr;
+  if (ReadPngSize(bytes, &w, &h) != 0) return nullptr;
+  SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!rw) return nullptr;
   SDL_Surface* decoded = IMG_LoadTyped_RW(rw, 1, "PNG");
   if (!decoded) return nullptr;

@@ -1,6 +1,7 @@
 #include "library/record_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -101,13 +102,8 @@ int DecodeRecordFile(const uint8_t bytes[kRecordFileBytes], SongRecord* record) 
 
 int ReadSongRecord(const char* recordPath, SongRecord* record) {
   std::memset(record, 0, sizeof *record);
-  int fd = open(recordPath, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  int fd = platform::OpenRegularFile(recordPath);
   if (fd < 0) return -1;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return -1;
-  }
   uint8_t bytes[kRecordFileBytes];
   std::memset(bytes, kMissingByte, sizeof bytes);
   size_t have = 0;

@@ -8,10 +8,12 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "library/scrambler.h"
+#include "platform/file_read.h"
 #include "platform/message_box.h"
 #include "platform/time.h"
 
@@ -138,9 +140,12 @@ int ParseGlobalData(uint8_t image[kSaveDataBytes], GlobalStatsData& stats) {
 int LoadGlobalData(const char* path) {
   GlobalStats = GlobalStatsData{};
   GlobalStats.date = TodayAsNumber();
-  FILE* f = std::fopen(path, "rb");
+  platform::FileReadStatus status;
+  FILE* f = platform::OpenRegularFileStream(path, &status);
   if (!f) {
-    platform::ShowMessageBox(kMsgCreating);
+    // Something that is no file (a FIFO, a folder) is neither read nor replaced.
+    platform::ShowMessageBox(status == platform::FileReadStatus::kNotRegular ? kMsgCannotRead
+                                                                            : kMsgCreating);
     return -1;
   }
   uint8_t image[kSaveDataBytes];
@@ -179,6 +184,23 @@ int SaveGlobalData(const char* path) {
     return -1;
   }
   return 0;
+}
+
+namespace {
+// save.dat and the record files "<32 hex digits>.dat".
+bool IsSaveFileName(std::string_view name) {
+  if (name == "save.dat") return true;
+  if (name.size() != 36 || name.substr(32) != ".dat") return false;
+  for (size_t i = 0; i < 32; ++i) {
+    char c = name[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+}  // namespace
+
+int RemoveStaleSaveTemporaries(const char* folder) {
+  return platform::RemoveStaleTemporaries(folder, kStaleTemporarySeconds, IsSaveFileName);
 }
 
 void ResetGlobalData() {

@@ -49,4 +49,10 @@ int32_t AddToCounter(int32_t counter, int64_t amount);
 int32_t TodayAsNumber();
 void ResetGlobalData();
 
+// A temporary of save.dat or of a record file older than this was left by a killed write.
+constexpr int kStaleTemporarySeconds = 60;
+// Start-up: removes such temporaries ("save.dat.XXXXXX", "<identity>.dat.XXXXXX") from the
+// save folder; fresher ones may belong to a write in progress and stay. Returns the count.
+int RemoveStaleSaveTemporaries(const char* folder = kSaveFolder);
+
 }  // namespace library

@@ -1,5 +1,7 @@
 #include "library/song_files.h"
 
+#include "platform/file_read.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,20 +17,6 @@ namespace {
 constexpr size_t kReadBlock = kReaderBlockBytes;
 constexpr long long kIntMax = 2147483647LL;
 constexpr uint32_t kNoHexDigit = static_cast<uint32_t>(-1);
-
-// Opens a regular file for reading without ever blocking (a FIFO named like a chart must
-// not hang the library worker).
-int OpenRegularFile(const char* path) {
-  if (path == nullptr || path[0] == '\0') return -1;
-  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // Leading blanks, an optional sign, digits up to the first non-digit; no digits give 0.
 // Saturates instead of overflowing.
@@ -77,7 +65,7 @@ TextLineReader::~TextLineReader() {
 int TextLineReader::Open(const char* path) {
   Close();
   if (buf_ == nullptr) return -1;
-  fd_ = OpenRegularFile(path);
+  fd_ = platform::OpenRegularFile(path);
   return fd_ < 0 ? -1 : 0;
 }
 

@@ -26,6 +26,7 @@ int gSongCount = 0;
 SongListItem gBackItem;
 bool gHaveBack = false;
 
+bool gListCut = false;  // the last scan stopped at the capacity with more to list
 int GatheredCount() { return gFolderCount + gSongCount + (gHaveBack ? 1 : 0); }
 bool ListIsFull() { return GatheredCount() >= kSongListCapacity; }
 
@@ -155,6 +156,15 @@ int ReadFoldedFolder(const char* folder, const char* genreName, uint32_t colour)
     AddSongItem(path, genreName, colour);
     ++added;
   }
+  // Full: one more chart here would have been listed.
+  if (ListIsFull()) {
+    while (struct dirent* e = readdir(dir)) {
+      if (EndsInTjaAnyCase(e->d_name) && KindOf(folder, e) == EntryKind::kFile) {
+        gListCut = true;
+        break;
+      }
+    }
+  }
   closedir(dir);
   return added;
 }
@@ -180,6 +190,7 @@ void ScanCurrentFolder() {
   std::memset(&SongList, 0, sizeof SongList);
   gFolderCount = gSongCount = 0;
   gHaveBack = false;
+  gListCut = false;
 
   // 3 to 7. The walk.
   DIR* dir = opendir(current);
@@ -210,6 +221,16 @@ void ScanCurrentFolder() {
         AddSongItem(path, genreName, colour);
       }
     }
+    // Full: a further folder or chart would have been listed (or folded in).
+    while (ListIsFull() && !gListCut) {
+      struct dirent* e = readdir(dir);
+      if (e == nullptr) break;
+      EntryKind kind = KindOf(current, e);
+      if ((kind == EntryKind::kFolder && std::strcmp(e->d_name, ".") != 0 &&
+           std::strcmp(e->d_name, "..") != 0) ||
+          (kind == EntryKind::kFile && IsChartFileName(e->d_name)))
+        gListCut = true;
+    }
     closedir(dir);
   }
 
@@ -218,6 +239,7 @@ void ScanCurrentFolder() {
   if (!gHaveBack && (dir != nullptr || depth > 0)) {
     if (ListIsFull()) {
       if (gSongCount > 0) --gSongCount; else --gFolderCount;
+      gListCut = true;
     }
     MakeBackItem(current);
   }
@@ -244,6 +266,8 @@ int RereadSongRecordOfItem(int index) {
   CopyTextField(SongList.items[index].title, kTitleBytes, title);
   return 0;
 }
+
+bool LastScanWasCut() { return gListCut; }
 
 int32_t& CursorAtDepth(int depth) {
   if (depth < 0) depth = 0;

@@ -59,6 +59,9 @@ extern BrowseStateTable BrowseState;
 // Folder scan: lists BrowseState.currentFolder into the SongList, with the identities and
 // records of its songs.
 void ScanCurrentFolder();
+// True when the last scan stopped at kSongListCapacity items with more in the folder (the
+// rest is not listed, as in the game).
+bool LastScanWasCut();
 
 // Re-reads the record of one song item into its clear statuses and best scores (the select
 // scene does this for the song just played, so its new marks show without a rescan).

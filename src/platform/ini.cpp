@@ -1,6 +1,7 @@
 #include "platform/ini.h"
 
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 
 #include <cerrno>
 #include <climits>
@@ -15,29 +16,15 @@ namespace platform {
 
 namespace {
 
-// A settings file larger than this is not a settings file; it reads as missing and is never
-// rewritten (so nothing of it can be lost).
-constexpr size_t kIniMaxFileBytes = 64u * 1024u * 1024u;
-
 enum class FileRead { kMissing, kOk, kTooLarge };
 
+// A settings file larger than the cap is not a settings file, nor is a FIFO or a device: it
+// reads as missing and is never rewritten (so nothing of it can be lost, and nothing blocks).
 FileRead ReadWholeFile(const char* path, std::string& out) {
+  FileReadStatus s = ReadRegularFile(path, kSettingsFileCap, &out);
+  if (s == FileReadStatus::kOk) return FileRead::kOk;
   out.clear();
-  if (!path || !*path) return FileRead::kMissing;
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return FileRead::kMissing;
-  char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
-    if (out.size() + n > kIniMaxFileBytes) {
-      std::fclose(f);
-      out.clear();
-      return FileRead::kTooLarge;
-    }
-    out.append(buf, n);
-  }
-  std::fclose(f);
-  return FileRead::kOk;
+  return s == FileReadStatus::kMissing ? FileRead::kMissing : FileRead::kTooLarge;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -151,6 +138,28 @@ int IniReadString(const char* section, const char* key, const char* def, char* o
   out[n] = '\0';
   // A value holding a NUL byte reads up to that byte, as a C string would.
   return static_cast<int>(std::strlen(out));
+}
+
+bool IniReadValue(const char* section, const char* key, std::string* value, const char* path) {
+  value->clear();
+  std::string text;
+  if (!section || !key || ReadWholeFile(path, text) != FileRead::kOk) return false;
+  KeyHit hit = FindKey(text, section, key);
+  if (!hit.keyFound) return false;
+  value->assign(ValueOf(std::string_view(text.data() + hit.valueBegin, hit.valueEnd - hit.valueBegin)));
+  return true;
+}
+
+int IniReadAndWriteBack(const char* section, const char* key, const char* def, char* out,
+                        int outSize, const char* path) {
+  int n = IniReadString(section, key, def, out, outSize, path);
+  std::string whole;
+  // A value the buffer holds only in part (too long, or with a NUL byte in it) would lose its
+  // tail if written back: the file keeps it as the player wrote it.
+  if (IniReadValue(section, key, &whole, path) && whole != std::string_view(out, static_cast<size_t>(n)))
+    return n;
+  IniWriteString(section, key, out, path);
+  return n;
 }
 
 int IniReadInt(const char* section, const char* key, int def, const char* path) {

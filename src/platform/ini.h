@@ -5,6 +5,7 @@
 // the end of the file) and keeps every other byte of the file as it was.
 // Section names are byte strings (Shift-JIS in the game's own files).
 #pragma once
+#include <string>
 
 namespace platform {
 
@@ -15,6 +16,15 @@ int IniReadString(const char* section, const char* key, const char* def, char* o
 // The value converted like the private-profile integer read: leading blanks, optional sign,
 // decimal digits up to the first non-digit; def when the key is missing.
 int IniReadInt(const char* section, const char* key, int def, const char* path);
+// The whole value of the key (NUL bytes included, nothing cut); false when the file, section or
+// key is missing.
+bool IniReadValue(const char* section, const char* key, std::string* value, const char* path);
+// The settings files' read: IniReadString, then the text written back under the same key, so
+// that the file lists every setting after the first run; a value that out holds only in part
+// (longer than outSize - 1 bytes, or with a NUL byte in it) is not written back, and the file
+// keeps it whole. Returns the number of bytes copied.
+int IniReadAndWriteBack(const char* section, const char* key, const char* def, char* out,
+                        int outSize, const char* path);
 // Writes key=value into section, creating the file or section when needed. False when the file
 // could not be written (nothing is lost then: the old file stays as it was).
 bool IniWriteString(const char* section, const char* key, const char* value, const char* path);

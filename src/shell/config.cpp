@@ -14,10 +14,10 @@ constexpr const char* kDefaultSkin = "Default";
 constexpr int kNumberTextBytes = 1000;  // numeric settings are read as at most 999 bytes of text
 
 // Reads one text key with its default and writes the same text back, so that the file lists
-// every setting after the first run. A file that can't be written is still read.
+// every setting after the first run. A file that can't be written is still read. A value longer
+// than the game holds stays in the file as it was, never cut.
 void ReadAndWriteBack(const char* key, const char* def, char* out, int outSize, const char* path) {
-  platform::IniReadString(kConfigSection, key, def, out, outSize, path);
-  platform::IniWriteString(kConfigSection, key, out, path);
+  platform::IniReadAndWriteBack(kConfigSection, key, def, out, outSize, path);
 }
 
 int ReadNumber(const char* key, const char* def, const char* path) {

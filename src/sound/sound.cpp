@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_read.h"
 #include "platform/mixer.h"
 #include "platform/trace.h"
 #include "sound/decode.h"
@@ -115,10 +116,13 @@ bool ReadWhole(int fd, off_t size, std::vector<uint8_t>* out) {
 
 int LoadSound(const char* path) {
     if (!path || !*path) return -1;
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    // Never blocks: a FIFO named like a sound is refused like a missing file.
+    int fd = platform::OpenRegularFile(path);
     if (fd < 0) return -1;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // RIFF sizes are 32-bit: a larger file is no sound file the game can play.
+    constexpr off_t kSoundFileCap = off_t{0xFFFFFFFF};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kSoundFileCap) {
         close(fd);
         return -1;
     }

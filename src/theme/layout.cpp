@@ -208,10 +208,10 @@ void ReadLayoutSection(const char* section, const LayoutKey* keys, int count, vo
   for (int i = 0; i < count; ++i) {
     const LayoutKey& k = keys[i];
     int size = k.kind == LayoutKind::kInt ? kLayoutNumberSize : kLayoutTextSize;
-    platform::IniReadString(section, k.key, k.def, text, size, path);
     // Writing back completes the file with every key; a theme folder that does not exist
-    // simply cannot be written, and the defaults stay in effect.
-    platform::IniWriteString(section, k.key, text, path);
+    // simply cannot be written, and the defaults stay in effect. A value longer than the
+    // game holds stays in the file whole.
+    platform::IniReadAndWriteBack(section, k.key, k.def, text, size, path);
     StoreLayoutValue(layout, k, text);
   }
 }

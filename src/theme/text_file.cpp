@@ -2,11 +2,14 @@
 
 #include <sys/stat.h>
 
+#include "platform/file_read.h"
+
 namespace theme {
 
 bool TextLineReader::Open(const char* path) {
   Close();
-  file_ = std::fopen(path, "rb");
+  // Only regular files: a FIFO named dancer.ini must not hang the loader.
+  file_ = platform::OpenRegularFileStream(path);
   return file_ != nullptr;
 }
 

@@ -219,9 +219,18 @@ int main(int argc, char** argv) {
                  err != 0 ? std::strerror(err) : "not a regular file");
     return 1;
   }
-  if (dumpDir != nullptr) chart::WriteDebugDumps(dumpDir);
+  chart::PrintLoadWarnings("kodoban-chart", path);
+  if (dumpDir != nullptr && chart::WriteDebugDumps(dumpDir) != 0) {
+    std::fprintf(stderr, "kodoban-chart: cannot write the debug dumps into '%s': %s\n", dumpDir,
+                 std::strerror(errno));
+    return 1;
+  }
 
   JsonWriter w(stdout);
   PrintChart(w);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fprintf(stderr, "kodoban-chart: cannot write the chart: %s\n", std::strerror(errno));
+    return 1;
+  }
+  return 0;
 }

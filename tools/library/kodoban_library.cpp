@@ -5,6 +5,7 @@
 // game's folder.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -27,10 +28,23 @@ std::string JsonText(std::string_view bytes) {
   return out;
 }
 
-void PrintItem(int index, const library::SongListItem& item, int backIndex) {
+// The bytes of a name that isn't UTF-8, as hex digits: "path" shows it decoded for reading,
+// this names the file exactly.
+std::string HexBytes(std::string_view bytes) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+  return out;
+}
+
+bool PrintItem(int index, const library::SongListItem& item, int backIndex) {
   const char* kind = item.kind == library::kSongEntryItem ? "song" : (index == backIndex ? "back" : "genre");
   std::string line = "{\"index\":" + std::to_string(index) + ",\"kind\":\"" + kind + "\"";
   line += ",\"path\":" + JsonText(item.path);
+  if (!platform::IsValidUtf8(item.path)) line += ",\"path_bytes\":\"" + HexBytes(item.path) + "\"";
   line += ",\"title\":" + JsonText(item.title);
   line += ",\"genre\":" + JsonText(item.genreName);
   char colour[16];
@@ -52,7 +66,7 @@ void PrintItem(int index, const library::SongListItem& item, int backIndex) {
     line += "}";
   }
   line += "}\n";
-  std::fputs(line.c_str(), stdout);
+  return std::fwrite(line.data(), 1, line.size(), stdout) == line.size();
 }
 
 }  // namespace
@@ -90,6 +104,15 @@ int main(int argc, char** argv) {
   library::BrowseState.depth = static_cast<uint8_t>(depth);
   library::ScanCurrentFolder();
   const int backIndex = library::SongList.itemCount > 0 && library::SongList.folderCount > 0 ? 0 : -1;
-  for (int i = 0; i < library::SongList.itemCount; ++i) PrintItem(i, library::SongList.items[i], backIndex);
+  if (library::LastScanWasCut())
+    std::fprintf(stderr, "kodoban-library: warning: %s: more than %d items; the rest are not listed\n",
+                 folder, library::kSongListCapacity);
+  bool written = true;
+  for (int i = 0; i < library::SongList.itemCount && written; ++i)
+    written = PrintItem(i, library::SongList.items[i], backIndex);
+  if (std::fflush(stdout) != 0 || !written || std::ferror(stdout)) {
+    std::fprintf(stderr, "kodoban-library: cannot write the list: %s\n", std::strerror(errno));
+    return 1;
+  }
   return 0;
 }

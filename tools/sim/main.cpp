@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chart/chart.h"
+#include "platform/file_read.h"
 #include "play/sim_runner.h"
 #include "shell/config.h"
 #include "shell/state.h"
@@ -109,22 +110,15 @@ int main(int argc, char** argv) {
 
   std::vector<play::SimPress> presses;
   if (inputsPath) {
-    // A directory opens like a file on Linux but fails on the first read: both are unreadable.
-    std::FILE* in = std::fopen(inputsPath, "rb");
-    if (!in) {
-      std::fprintf(stderr, "kodoban-sim: cannot read the inputs file %s: %s\n", inputsPath, std::strerror(errno));
-      return 1;
-    }
+    // Only a regular file of sane size: a FIFO would block, /dev/zero would never end.
     std::string text;
-    char buf[65536];
-    size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, in)) > 0) text.append(buf, got);
-    const bool failed = std::ferror(in) != 0;
-    const int readErrno = errno;
-    std::fclose(in);
-    if (failed) {
-      std::fprintf(stderr, "kodoban-sim: cannot read the inputs file %s: %s\n", inputsPath,
-                   std::strerror(readErrno));
+    errno = 0;
+    platform::FileReadStatus status = platform::ReadRegularFile(inputsPath, platform::kSettingsFileCap, &text);
+    if (status != platform::FileReadStatus::kOk) {
+      const std::string why = status == platform::FileReadStatus::kMissing && errno != 0
+                                  ? std::string(std::strerror(errno))
+                                  : platform::FileReadStatusText(status, platform::kSettingsFileCap);
+      std::fprintf(stderr, "kodoban-sim: cannot read the inputs file %s: %s\n", inputsPath, why.c_str());
       return 1;
     }
     std::string error;
@@ -141,12 +135,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kodoban-sim: cannot read the chart %s\n", chartPath);
     return 1;
   }
+  chart::PrintLoadWarnings("kodoban-sim", chartPath);
 
   play::SimResult result;
   play::RunSimulation(options, presses, &result);
   if (result.truncated)
     std::fprintf(stderr, "kodoban-sim: the play was cut off after %lld ms\n", result.passes);
   const std::string json = play::SimResultJson(result);
-  std::fwrite(json.data(), 1, json.size(), stdout);
+  const bool written = std::fwrite(json.data(), 1, json.size(), stdout) == json.size();
+  if (std::fflush(stdout) != 0 || !written || std::ferror(stdout)) {
+    std::fprintf(stderr, "kodoban-sim: cannot write the result: %s\n", std::strerror(errno));
+    return 1;
+  }
   return 0;
 }
