@@ -184,6 +184,7 @@ int StartUp() {
   platform::KeyStateSetFocus(true);
 
   // 8: run state, global save data, configuration.
+  library::RemoveStaleSaveTemporaries();  // left by a kill between a write and its rename
   library::LoadGlobalData();
   shell::SceneId.store(shell::kSceneBoot, std::memory_order_release);
   shell::PreviousScene = shell::kSceneBoot;
