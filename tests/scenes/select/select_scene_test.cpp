@@ -1,0 +1,460 @@
+// The song select as the player drives it: scripted window keys frame by frame on the scene's
+// own clock, the library requests answered in step, drops through DroppedFilePath.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "chart/song_identity.h"
+#include "graphics/graphics.h"
+#include "library/library_worker.h"
+#include "library/record_file.h"
+#include "library/song_list.h"
+#include "platform/message_box.h"
+#include "scenes/select/select_scene.h"
+#include "shell/config.h"
+#include "shell/keyboard.h"
+#include "shell/state.h"
+#include "support/temp_folder.h"
+#include "theme/assets.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using songselect::Select;
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Chart(const std::string& title, const std::vector<std::pair<const char*, int>>& courses) {
+  char line[600];
+  std::snprintf(line, sizeof line, "TITLE:%s\nBPM:120\n", title.c_str());
+  std::string text = line;
+  for (auto& [name, level] : courses) {
+    std::snprintf(line, sizeof line, "COURSE:%s\nLEVEL:%d\n#START\n1111,\n#END\n", name, level);
+    text.append(line);
+  }
+  return text;
+}
+
+void Genre(const fs::path& folder, const char* name, const char* colour) {
+  char text[200];
+  std::snprintf(text, sizeof text, "GenreName=%s\nGenreColor=%s\n", name, colour);
+  WriteFile(folder / "genre.ini", text);
+}
+
+class SongSelect : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = testsupport::MakeTempFolder("select");
+    ASSERT_FALSE(root_.empty());
+    oldDir_ = fs::current_path();
+    fs::current_path(root_);  // record files go to ./Files/Save here
+    shell::ResetShellState();
+    shell::ResetKeyboard();
+    shell::ResetConfiguration();
+    library::ResetSongList();
+    library::ResetLibraryWorker();
+    songselect::ResetSongSelect();
+    platform::MessageBoxResetLog();
+    // No worker thread stays: the test answers each request in step with the frames.
+    shell::LoadKind.store(0);
+    shell::SceneId.store(shell::kSceneSongSelect);
+    std::snprintf(shell::ScoreRoot, sizeof shell::ScoreRoot, "%s/songs", root_.c_str());
+  }
+  void TearDown() override {
+    library::StopLibraryWorker();
+    fs::current_path(oldDir_);
+    testsupport::RemoveTempFolder(root_);
+  }
+
+  fs::path Songs() const { return fs::path(root_) / "songs"; }
+
+  // One frame of 1/120 s: the scene's logic, then the worker's answer.
+  void Frame() {
+    now_ += 1000.0 / 120.0;
+    shell::AppClock = now_;
+    songselect::UpdateSongSelect(now_);
+    library::RunLibraryRequest();
+  }
+  void Frames(double ms) {
+    for (double end = now_ + ms; now_ < end;) Frame();
+  }
+  void Press(int key) {
+    shell::WindowKeys[key] = 1;
+    Frame();
+    shell::WindowKeys[key] = 0;
+  }
+  void Enter(int from = shell::kSceneStartupLoad) {
+    shell::PreviousScene = from;
+    shell::AppClock = now_;
+    songselect::EnterSongSelect(now_);
+    library::RunLibraryRequest();
+    SettleInBrowse();
+  }
+  void SettleInBrowse() {
+    for (int i = 0; i < 400 && Select.phase != songselect::kPhaseBrowse; ++i) Frame();
+    ASSERT_EQ(Select.phase, songselect::kPhaseBrowse);
+  }
+  int Cursor() const { return library::CursorAtDepth(library::BrowseState.depth); }
+  const char* TitleUnderCursor() const { return library::SongList.items[Cursor()].title; }
+  // Moves with K until the item under the cursor has this title.
+  void BrowseTo(const char* title) {
+    for (int i = 0; i <= library::SongList.itemCount; ++i) {
+      if (std::strcmp(TitleUnderCursor(), title) == 0) return;
+      Press(shell::kVkK);
+    }
+    FAIL() << "no item " << title;
+  }
+  void Drop(const std::string& path) {
+    std::snprintf(shell::DroppedFilePath, sizeof shell::DroppedFilePath, "%s", path.c_str());
+    Frame();
+  }
+
+  std::string root_;
+  fs::path oldDir_;
+  double now_ = 100000.0;
+};
+
+// --- browsing -------------------------------------------------------------------------------
+
+TEST_F(SongSelect, AFolderHoldingOnlyTheBackItemStartsOnIt) {
+  Genre(Songs() / "Empty", "Empty", "#808080");
+  Enter();
+  BrowseTo("Empty");
+  Press(shell::kVkF);
+  SettleInBrowse();
+  EXPECT_EQ(library::BrowseState.depth, 1);
+  ASSERT_EQ(library::SongList.itemCount, 1);
+  EXPECT_EQ(Cursor(), 0);
+  Press(shell::kVkK);  // one item: the cursor wraps onto itself
+  EXPECT_EQ(Cursor(), 0);
+}
+
+TEST_F(SongSelect, ComingBackUpRestoresTheParentsCursor) {
+  Genre(Songs() / "Pop", "Pop", "#FF8000");
+  Genre(Songs() / "Rock", "Rock", "#0080FF");
+  WriteFile(Songs() / "Pop" / "a.tja", Chart("A", {{"Oni", 5}}));
+  WriteFile(Songs() / "x.tja", Chart("X", {{"Oni", 5}}));
+  Enter();
+  BrowseTo("Rock");
+  int rockAt = Cursor();
+  BrowseTo("Pop");
+  int popAt = Cursor();
+  Press(shell::kVkJ);
+  SettleInBrowse();
+  EXPECT_EQ(library::BrowseState.depth, 1);
+  EXPECT_EQ(Cursor(), 1) << "entering a folder starts on the first entry after the back item";
+  EXPECT_STREQ(TitleUnderCursor(), "A");
+  Press(shell::kVkEscape);
+  SettleInBrowse();
+  EXPECT_EQ(library::BrowseState.depth, 0);
+  EXPECT_EQ(Cursor(), popAt);
+  EXPECT_NE(Cursor(), rockAt);
+}
+
+TEST_F(SongSelect, TheCursorWrapsRoundAtBothEnds) {
+  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 5}}));
+  WriteFile(Songs() / "b.tja", Chart("B", {{"Oni", 5}}));
+  Enter();
+  int count = library::SongList.itemCount;
+  ASSERT_EQ(count, 3);  // back item and two songs
+  library::CursorAtDepth(0) = count - 1;
+  Press(shell::kVkK);
+  EXPECT_EQ(Cursor(), 0);
+  Press(shell::kVkD);
+  EXPECT_EQ(Cursor(), count - 1);
+}
+
+TEST_F(SongSelect, AMissingScoreRootShowsAnEmptyScreenThatIgnoresMoves) {
+  Enter();
+  EXPECT_EQ(library::SongList.itemCount, 0);
+  for (int key : {shell::kVkK, shell::kVkD, shell::kVkF, shell::kVkJ}) Press(key);
+  EXPECT_EQ(Select.phase, songselect::kPhaseBrowse);
+  EXPECT_EQ(platform::MessageBoxCount(), 0);
+}
+
+TEST_F(SongSelect, ASongWhoseChartVanishedCanBeBrowsedButNotOpened) {
+  WriteFile(Songs() / "gone.tja", Chart("Gone", {{"Oni", 5}}));
+  Enter();
+  BrowseTo("Gone");
+  fs::remove(Songs() / "gone.tja");
+  Press(shell::kVkD);
+  Press(shell::kVkK);  // the levels are read again, from a file no longer there
+  Frames(50);
+  Press(shell::kVkF);
+  EXPECT_EQ(Select.phase, songselect::kPhaseBrowse);
+  EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgLevelsNotRead);
+}
+
+TEST_F(SongSelect, SongsWithoutLevelsReadYetAreNotOpened) {
+  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 5}}));
+  WriteFile(Songs() / "b.tja", Chart("B", {{"Oni", 5}}));
+  Enter();
+  // A move and F in the same frame as far as the worker is concerned: no answer yet.
+  shell::WindowKeys[shell::kVkK] = 1;
+  now_ += 8;
+  songselect::UpdateSongSelect(now_);
+  shell::WindowKeys[shell::kVkK] = 0;
+  shell::WindowKeys[shell::kVkF] = 1;
+  now_ += 8;
+  songselect::UpdateSongSelect(now_);
+  shell::WindowKeys[shell::kVkF] = 0;
+  EXPECT_EQ(Select.phase, songselect::kPhaseBrowse);
+  EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgLevelsNotRead);
+}
+
+// --- course select --------------------------------------------------------------------------
+
+struct CourseCase {
+  const char* name;
+  std::vector<std::pair<const char*, int>> courses;
+  std::vector<int> keys;
+  int expectedPlace;
+};
+
+class CourseCursor : public SongSelect, public ::testing::WithParamInterface<CourseCase> {};
+
+TEST_P(CourseCursor, StandsOnAPresentCourseOrBack) {
+  const CourseCase& c = GetParam();
+  WriteFile(Songs() / "song.tja", Chart("Song", c.courses));
+  Enter();
+  BrowseTo("Song");
+  Frames(50);
+  Press(shell::kVkF);
+  ASSERT_EQ(Select.phase, songselect::kPhaseCourseSelect);
+  Frame();
+  for (int key : c.keys) Press(key);
+  EXPECT_EQ(Select.courseCursor, c.expectedPlace);
+}
+
+const std::vector<std::pair<const char*, int>> kAllFive = {
+    {"Easy", 1}, {"Normal", 2}, {"Hard", 3}, {"Oni", 4}, {"Edit", 5}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Search, CourseCursor,
+    ::testing::Values(
+        CourseCase{"EasyOnlyOpensOnBack", {{"Easy", 2}}, {}, songselect::kPlaceBack},
+        CourseCase{"EasyToOniOpensOnOni", {{"Easy", 1}, {"Normal", 2}, {"Hard", 3}, {"Oni", 4}}, {}, 3},
+        CourseCase{"HardAndEditOpensOnEdit", {{"Hard", 3}, {"Edit", 9}}, {}, 4},
+        CourseCase{"DMovesTowardsEdit", kAllFive, {shell::kVkD}, 4},
+        CourseCase{"DPastEditSkipsTheMenuToBack", kAllFive, {shell::kVkD, shell::kVkD}, songselect::kPlaceBack},
+        CourseCase{"KMovesTowardsEasy", kAllFive, {shell::kVkK}, 2},
+        CourseCase{"KOnEasyGoesToBack", kAllFive, {shell::kVkK, shell::kVkK, shell::kVkK, shell::kVkK}, songselect::kPlaceBack},
+        CourseCase{"KSkipsAbsentCourses", {{"Easy", 1}, {"Oni", 4}}, {shell::kVkK}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SongSelect, ChoosingACourseStartsThePlayWithItsOptions) {
+  WriteFile(Songs() / "song.tja", Chart("Song", {{"Hard", 3}, {"Oni", 7}}));
+  Enter();
+  BrowseTo("Song");
+  Frames(50);
+  Press(shell::kVkF);
+  Frame();
+  Press(shell::kVkK);  // Hard
+  Press(shell::kVkF1);
+  Press(shell::kVkJ);
+  EXPECT_EQ(Select.phase, songselect::kPhaseStartingPlay);
+  EXPECT_EQ(Select.chosenCourse, 2);
+  EXPECT_TRUE(shell::AutoPlay);
+  EXPECT_EQ(fs::path(Select.chosenChartPath), Songs() / "song.tja");
+}
+
+TEST_F(SongSelect, BackFromTheCourseSelectReturnsToTheList) {
+  WriteFile(Songs() / "song.tja", Chart("Song", {{"Oni", 7}}));
+  Enter();
+  BrowseTo("Song");
+  int at = Cursor();
+  Frames(50);
+  Press(shell::kVkF);
+  Press(shell::kVkBack);
+  SettleInBrowse();
+  EXPECT_EQ(Cursor(), at);
+}
+
+// --- options --------------------------------------------------------------------------------
+
+TEST_F(SongSelect, F2CyclesTheScrollSpeed) {
+  Enter();
+  std::vector<int> seen;
+  for (int i = 0; i < 5; ++i) {
+    Press(shell::kVkF2);
+    seen.push_back(shell::ScrollSpeed);
+  }
+  EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 1, 2}));
+}
+
+// --- drag and drop --------------------------------------------------------------------------
+
+TEST_F(SongSelect, ADroppedUpperCaseTjaIsRefusedWhileTheScannedFileOpens) {
+  WriteFile(Songs() / "LOUD.TJA", Chart("Loud", {{"Oni", 8}}));
+  Enter();
+  Drop((Songs() / "LOUD.TJA").string());
+  EXPECT_EQ(Select.phase, songselect::kPhaseBrowse);
+  EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgNotSupported);
+  BrowseTo("Loud");
+  Frames(50);
+  Press(shell::kVkF);
+  EXPECT_EQ(Select.phase, songselect::kPhaseCourseSelect);
+}
+
+TEST_F(SongSelect, ADroppedChartOpensItsCourseSelectWithItsOwnLevels) {
+  WriteFile(Songs() / "a.tja", Chart("Listed", {{"Easy", 1}}));
+  WriteFile(fs::path(root_) / "elsewhere" / "dropped.tja", Chart("Dropped", {{"Edit", 10}}));
+  Enter();
+  Drop(root_ + "/elsewhere/dropped.tja");
+  ASSERT_EQ(Select.phase, songselect::kPhaseCourseSelect);
+  EXPECT_STREQ(Select.droppedTitle, "Dropped");
+  Frame();
+  EXPECT_EQ(Select.courseCursor, 4);
+}
+
+TEST_F(SongSelect, DropsThatAreNoChartLeaveTheBrowseRunning) {
+  fs::create_directories(fs::path(root_) / "folder.tja");
+  WriteFile(fs::path(root_) / "noextension", "TITLE:x\n");
+  Enter();
+  for (std::string path : {root_ + "/folder.tja", root_ + "/noextension", root_ + "/missing.tja"}) {
+    Drop(path);
+    EXPECT_EQ(Select.phase, songselect::kPhaseBrowse) << path;
+  }
+  EXPECT_EQ(platform::MessageBoxCount(), 3);
+}
+
+TEST_F(SongSelect, DropsAreTakenOnlyWhileBrowsing) {
+  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 1}}));
+  WriteFile(fs::path(root_) / "d.tja", Chart("D", {{"Oni", 1}}));
+  Enter();
+  BrowseTo("A");
+  Frames(50);
+  Press(shell::kVkF);
+  Drop(root_ + "/d.tja");  // during the course select: thrown away, not kept for later
+  Press(shell::kVkEscape);
+  SettleInBrowse();
+  Frame();
+  EXPECT_EQ(Select.phase, songselect::kPhaseBrowse);
+}
+
+// --- back from a play -----------------------------------------------------------------------
+
+TEST_F(SongSelect, AfterAResultThePlayedSongShowsItsNewMarkWithoutARescan) {
+  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 5}}));
+  WriteFile(Songs() / "b.tja", Chart("B", {{"Oni", 5}}));
+  Enter();
+  BrowseTo("B");
+  int at = Cursor();
+  EXPECT_EQ(library::SongList.items[at].clearStatus[3], 0);
+  char identity[33];
+  ASSERT_EQ(chart::SongIdentity((Songs() / "b.tja").c_str(), identity), 0);
+  library::PlayOutcome play{3, 456780, 10, 10, 0, 0, 0, 100.0, 80};
+  ASSERT_EQ(library::UpdateSongRecordAfterPlay(identity, play), 0);
+  // A new chart in the folder would show up in a rescan; it must not.
+  WriteFile(Songs() / "c.tja", Chart("C", {{"Oni", 5}}));
+  int count = library::SongList.itemCount;
+
+  shell::SceneId.store(shell::kSceneSongSelect);
+  Enter(shell::kSceneResult);
+  EXPECT_EQ(library::SongList.itemCount, count);
+  EXPECT_EQ(Cursor(), at);
+  EXPECT_EQ(library::SongList.items[at].clearStatus[3], library::kClearFullCombo);
+  EXPECT_EQ(library::SongList.items[at].bestScore[3], 456780);
+}
+
+// --- drawing --------------------------------------------------------------------------------
+
+class SongSelectDrawing : public SongSelect {
+ protected:
+  void SetUp() override {
+    SongSelect::SetUp();
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
+    screen_ = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
+    renderer_ = SDL_CreateSoftwareRenderer(screen_);
+    graphics::ResetTextureTable();
+    graphics::ResetFontTable();
+    graphics::GraphicsInit(renderer_);
+    graphics::GraphicsSetCanvas(screen_);
+    theme::ResetAssetHandles();
+    theme::select_assets::TitleFont = graphics::CreateGameFont("メイリオ", 24);
+    theme::select_assets::FixedFont = graphics::CreateGameFont("メイリオ", 20);
+  }
+  void TearDown() override {
+    graphics::GraphicsShutdown();
+    SDL_DestroyRenderer(renderer_);
+    SDL_FreeSurface(screen_);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SongSelect::TearDown();
+  }
+  void Draw() {
+    SDL_SetRenderDrawColor(renderer_, 255, 255, 255, 255);
+    SDL_RenderClear(renderer_);
+    songselect::DrawSongSelect(now_);
+    SDL_RenderFlush(renderer_);
+  }
+  uint32_t Pixel(int x, int y) const {
+    return static_cast<const uint32_t*>(screen_->pixels)[y * screen_->pitch / 4 + x] | 0xFF000000u;
+  }
+  SDL_Surface* screen_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+};
+
+TEST_F(SongSelectDrawing, NinePlacesRepeatAShortListRoundTheCursor) {
+  Genre(Songs() / "Red", "Red", "#C00000");
+  Genre(Songs() / "Blue", "Blue", "#0000C0");
+  Enter();
+  ASSERT_EQ(library::SongList.itemCount, 3);
+  Frames(200);
+  Draw();
+  int cursor = Cursor();
+  for (int place = 1; place < 8; ++place) {  // places 0 and 8 lie just off the screen
+    int item = ((cursor - 4 + place) % 3 + 3) % 3;
+    int x = int(319.5 + (place - 4) * 90) + 20;  // beside the title, inside the bevel
+    EXPECT_EQ(Pixel(x, 360), library::SongList.items[item].colour | 0xFF000000u) << "place " << place;
+  }
+}
+
+TEST_F(SongSelectDrawing, HostileTitlesAndAFullListDrawInEveryPhase) {
+  std::string longTitle(256, '\x82');  // lead bytes with no trail: valid in neither encoding
+  std::string longChart = "TITLE:";
+  longChart.append(longTitle).append("\nCOURSE:Oni\nLEVEL:12\n#START\n1,\n#END\n");
+  WriteFile(Songs() / "long.tja", longChart);
+  WriteFile(Songs() / "bad.tja", std::string("TITLE:\xff\xfe\xc3\x28\xe0\x80%s%n\n#START\n1,\n#END\n"));
+  WriteFile(Songs() / "sjis.tja", std::string("TITLE:\x91\xbe\x8c\xdb\n#START\n1,\n#END\n"));
+  // 996 more in a folded folder: with the back item the list is full at 1000.
+  for (int i = 0; i < 996; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "s%d.tja", i);
+    WriteFile(Songs() / "many" / name, "");
+  }
+  Enter();
+  ASSERT_EQ(library::SongList.itemCount, 1000);
+  for (const char* name : {"long.tja", "bad.tja", "sjis.tja"}) {
+    int at = -1;
+    for (int i = 0; i < library::SongList.itemCount; ++i)
+      if (fs::path(library::SongList.items[i].path).filename() == name) at = i;
+    ASSERT_GE(at, 0) << name;
+    library::CursorAtDepth(0) = at;
+    Press(shell::kVkD);
+    Press(shell::kVkK);
+    Frames(800);  // the bar opens, the panel and the best scores show
+    Draw();
+  }
+  Press(shell::kVkF);  // the course select of the last one, through its opening
+  for (int i = 0; i < 10; ++i) {
+    Frames(100);
+    Draw();
+  }
+  Press(shell::kVkJ);
+  Frames(600);
+  Draw();
+  EXPECT_GE(Select.phase, songselect::kPhaseBrowse);
+}
+
+}  // namespace
