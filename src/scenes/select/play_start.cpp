@@ -1,6 +1,7 @@
 #include "scenes/select/play_start.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "graphics/graphics.h"
@@ -38,8 +39,9 @@ void DrawIris(int course, double scale, double alpha) {
     graphics::FillRect(0, 0, graphics::kScreenWidth, graphics::kScreenHeight, fill);
     return;
   }
-  double left = kScreenCentreX - w / 2, right = kScreenCentreX + w / 2;
-  double top = kScreenCentreY - h / 2, bottom = kScreenCentreY + h / 2;
+  // Whole pixels, so that the bands meet the image without a seam.
+  double left = std::floor(kScreenCentreX - w / 2), right = std::ceil(kScreenCentreX + w / 2);
+  double top = std::floor(kScreenCentreY - h / 2), bottom = std::ceil(kScreenCentreY + h / 2);
   // Four bands around the image; none of them overlaps another.
   if (top > 0) graphics::FillRect(0, 0, graphics::kScreenWidth, top, fill);
   if (bottom < graphics::kScreenHeight)

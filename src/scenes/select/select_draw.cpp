@@ -222,9 +222,8 @@ const char* BarTitle(const Bar& bar, int place) {
 }
 
 void DrawBarTitle(const Bar& bar, int place) {
-  // An open bar keeps its title at its right edge, clear of the song panel.
+  // An open bar keeps its title along its right edge, clear of the song and course panels.
   double x = bar.centreX + (bar.width - kBarWidth) / 2;
-  if (bar.width > kBarOpenWidth) x = bar.centreX + (kBarOpenWidth - kBarWidth) / 2;
   graphics::DrawTextVertical(sa::TitleFont, x, bar.top + kTitleInset, kWhite, "%s", BarTitle(bar, place));
 }
 
