@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/message_box.h"
@@ -43,6 +44,28 @@ bool IsCpuRasteriser(SDL_Renderer* renderer) {
 }
 
 int ClampClient(int v) { return std::clamp(v, 1, kMaxClientSize); }
+
+// A client area larger than the largest display shows nothing more and costs every frame its
+// stretch: the window is made to fit that display, keeping its shape. The setting itself is
+// not changed.
+void FitLargestDisplay(int* width, int* height) {
+  int bestW = 0, bestH = 0;
+  // The dummy and offscreen drivers' display is a made-up size: there is nothing to fit.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) return;
+  const int displays = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < displays; ++i) {
+    SDL_Rect r;
+    if (SDL_GetDisplayBounds(i, &r) == 0 && int64_t{r.w} * r.h > int64_t{bestW} * bestH) {
+      bestW = r.w;
+      bestH = r.h;
+    }
+  }
+  if (bestW <= 0 || bestH <= 0 || (*width <= bestW && *height <= bestH)) return;
+  const double scale = std::min(static_cast<double>(bestW) / *width, static_cast<double>(bestH) / *height);
+  *width = std::max(1, static_cast<int>(*width * scale));
+  *height = std::max(1, static_cast<int>(*height * scale));
+}
 
 // 32-bit formats whose colour bytes sit where ARGB8888 has them: rows copy as they are.
 bool SameColourLayout(const SDL_PixelFormat* f) {
@@ -144,8 +167,9 @@ int VideoCreateWindow(const char* title, int clientWidth, int clientHeight) {
     return -1;
   g_clientWidth = clientWidth;
   g_clientHeight = clientHeight;
-  g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                              ClampClient(clientWidth), ClampClient(clientHeight),
+  int w = ClampClient(clientWidth), h = ClampClient(clientHeight);
+  FitLargestDisplay(&w, &h);
+  g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, w, h,
                               SDL_WINDOW_SHOWN);
   if (!g_window) return -1;
   MessageBoxSetParent(g_window);
@@ -277,7 +301,10 @@ bool VideoDeviceResetPending() { return g_resetPending.load(std::memory_order_ac
 void VideoSetClientSize(int width, int height) {
   g_clientWidth = width;
   g_clientHeight = height;
-  if (g_window) SDL_SetWindowSize(g_window, ClampClient(width), ClampClient(height));
+  if (!g_window) return;
+  int w = ClampClient(width), h = ClampClient(height);
+  FitLargestDisplay(&w, &h);
+  SDL_SetWindowSize(g_window, w, h);
 }
 
 int VideoClampClientSize(int size) { return ClampClient(size); }

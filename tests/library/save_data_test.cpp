@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -186,6 +187,30 @@ TEST_F(SaveDataTest, SecondSaveReplacesTheFirstWhole) {
   library::LoadGlobalData(path_.c_str());
   EXPECT_EQ(library::GlobalStats.playCount, 8);
   EXPECT_EQ(library::GlobalStats.date, 12);
+}
+
+// A kill between the temporary write and the rename leaves "save.dat.XXXXXX" (or a record's
+// temporary) behind: start-up removes ours once they are a minute old, keeps fresh ones (a
+// write may be under way) and never touches other files.
+TEST_F(SaveDataTest, StartUpRemovesOnlyOurStaleTemporaries) {
+  const std::string folder = dir_ + "/Files/Save";
+  const std::string record = std::string(32, 'A') + ".dat";
+  const std::string names[] = {"save.dat.a1B2c3", record + ".Zz9yX8", "save.dat.q7W8e9",
+                               "notes.txt.a1B2c3", "save.dat"};
+  library::EnsureFolderOf(path_.c_str());
+  for (const std::string& n : names) testsupport::WriteFile(folder + "/" + n, "x");
+  const time_t old = time(nullptr) - 2 * library::kStaleTemporarySeconds;
+  for (const std::string& n : {names[0], names[1], names[3], names[4]}) {
+    struct timespec times[2] = {{old, 0}, {old, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (folder + "/" + n).c_str(), times, 0), 0);
+  }
+  EXPECT_EQ(library::RemoveStaleSaveTemporaries(folder.c_str()), 2);
+  auto exists = [&](const std::string& n) { return access((folder + "/" + n).c_str(), F_OK) == 0; };
+  EXPECT_FALSE(exists(names[0]));
+  EXPECT_FALSE(exists(names[1]));
+  EXPECT_TRUE(exists(names[2]));  // fresh
+  EXPECT_TRUE(exists(names[3]));  // not ours
+  EXPECT_TRUE(exists(names[4]));
 }
 
 }  // namespace

@@ -67,6 +67,22 @@ TEST_F(ConfigTest, OverlongSkinFallsBackToTheDefaultTheme) {
   EXPECT_STREQ(shell::ThemeDir, "./Files/Theme/Default");
 }
 
+// A value the game holds only in part (a 300-byte path, a NUL inside) stays in the file whole
+// through a start and its write-back; values beside it are still completed.
+TEST_F(ConfigTest, ValuesLongerThanHeldSurviveTheWriteBackByteForByte) {
+  const std::string longRoot = "/music/" + std::string(293, 'r');
+  const std::string file = kSection + "ScoreRoot=" + longRoot + "\r\nSkin=My" + std::string(1, '\0') +
+                           "Theme\r\nWindowSize=8192\r\n";
+  Write(file);
+  shell::ReadConfiguration(path_.c_str());
+  EXPECT_EQ(std::string(shell::ScoreRoot), longRoot.substr(0, 256));
+  EXPECT_STREQ(shell::Skin, "My");
+  EXPECT_EQ(shell::WindowSize, 8192);
+  const std::string after = Contents();
+  EXPECT_EQ(after.substr(0, file.size()), file);
+  EXPECT_NE(after.find("JudgeBad=0"), std::string::npos);
+}
+
 TEST_F(ConfigTest, UnwritableFileIsStillRead) {
   // A file whose name leaves no room for the temporary file's: every write fails, even for
   // root, while the file itself reads fine.
