@@ -544,6 +544,11 @@ std::vector<Song> Songs() {
 
 }  // namespace
 
+namespace {
+constexpr const char* kBomChartFile = "morning_stroll";
+constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
+}  // namespace
+
 void GenerateSongs(int part, int parts) {
   const std::string& root = GameDir();
   if (part == 0) SaveFile(root + "/Kodoban Demo/genre.ini", "GenreName=Kodoban Originals\nGenreColor=#E8743B\n");
@@ -552,7 +557,10 @@ void GenerateSongs(int part, int parts) {
     if (int(i % parts) != part) continue;
     const Song& s = songs[i];
     std::string dir = root + "/" + s.folder;
-    SaveFile(dir + "/" + s.file + ".tja", ChartText(s));
+    // One chart is saved as UTF-8 with a byte order mark, as many chart editors save them:
+    // the game and the library must read its first line (TITLE:) all the same.
+    const bool bom = std::string(s.file) == kBomChartFile;
+    SaveFile(dir + "/" + s.file + ".tja", (bom ? std::string(kUtf8Bom) : std::string()) + ChartText(s));
     Grid grid;
     auto t0 = std::chrono::steady_clock::now();
     Audio music = RenderMusic(s, &grid);
