@@ -81,67 +81,24 @@ TEST(Branch, AccuracyWithNothingJudgedIsZero) {
   EXPECT_EQ(r.lanes[1].to, chart::kLaneMaster);  // a threshold of 0 is reached by 0
 }
 
-// A roll at 1000-2000 and a balloon at 2100-2500 in lane 0, a section, a branch on roll hits.
-SimResult RollBranch(double sectionTime, int sectionLane, int hitsBefore, int hitsAfter) {
+// Sections resetting the roll count on the common lane but not on another, the score
+// condition and two branch points in one pass are played in the whole play "branches" of
+// conformance_test.
+TEST(Branch, BalloonHitsDoNotCountForTheRollCondition) {
   ChartBuilder b;
   b.Note(chart::kNoteRoll, 1000.0);
   b.Note(chart::kNoteRollEnd, 2000.0);
   b.Note(chart::kNoteBalloon, 2100.0, 0, false, 100);
   b.Note(chart::kNoteRollEnd, 2500.0);
-  if (sectionTime >= 0) b.Section(sectionTime, sectionLane);
   b.Branch(chart::kConditionRoll, 5, 10, 4000.0, 3000.0);
   std::vector<play::SimPress> presses;
-  for (int i = 0; i < hitsBefore; ++i) presses.push_back(Press(1000.0 + 50 * i, "F", 20));
-  for (int i = 0; i < hitsAfter; ++i) presses.push_back(Press(1600.0 + 50 * i, "K", 20));
+  for (int i = 0; i < 4; ++i) presses.push_back(Press(1000.0 + 50 * i, "F", 20));
   for (int i = 0; i < 10; ++i) presses.push_back(Press(2150.0 + 30 * i, "F", 10));
-  return PlayWith(presses);
-}
-
-TEST(Branch, RollConditionCountsRollHitsSinceTheSection) {
-  SimResult all = RollBranch(-1, 0, 4, 6);
-  EXPECT_EQ(all.roll, 10);
-  EXPECT_EQ(all.notes[2].hits, 10);  // balloon hits don't count towards the roll condition
-  ASSERT_EQ(all.lanes.size(), 1u);
-  EXPECT_EQ(all.lanes[0].to, chart::kLaneMaster);
-
-  SimResult sectioned = RollBranch(1500.0, chart::kLaneCommon, 4, 6);
-  EXPECT_EQ(sectioned.lanes[0].to, chart::kLaneExpert);
-
-  // A section on the expert lane while the normal lane is played resets nothing.
-  SimResult otherLane = RollBranch(1500.0, chart::kLaneExpert, 4, 6);
-  EXPECT_EQ(otherLane.lanes[0].to, chart::kLaneMaster);
-}
-
-TEST(Branch, ScoreConditionUsesTheWholePlay) {
-  ChartBuilder b;
-  for (int i = 0; i < 3; ++i) b.Note(chart::kNoteDon, 1000.0 + 100 * i);  // 3 x 1000 points
-  b.Section(2000.0);
-  b.Branch(chart::kConditionScore, 2000, 5000, 4000.0, 3000.0);
-  SimResult r = Auto();
-  EXPECT_EQ(r.score, 3000);
+  SimResult r = PlayWith(presses);
+  EXPECT_EQ(r.roll, 4);
+  EXPECT_EQ(r.notes[2].hits, 10);
   ASSERT_EQ(r.lanes.size(), 1u);
-  EXPECT_EQ(r.lanes[0].to, chart::kLaneExpert);
-}
-
-TEST(Branch, TwoBranchPointsInOnePass) {
-  ChartBuilder b;
-  const int early[3] = {b.Note(chart::kNoteDon, 3000.0, 1), b.Note(chart::kNoteDon, 3000.0, 2),
-                        b.Note(chart::kNoteDon, 3000.0, 3)};
-  const int late[3] = {b.Note(chart::kNoteDon, 5000.0, 1), b.Note(chart::kNoteDon, 5000.0, 2),
-                       b.Note(chart::kNoteDon, 5000.0, 3)};
-  b.Branch(chart::kConditionAccuracy, -1, 0, 3000.0, 2500.0);   // master
-  b.Branch(chart::kConditionAccuracy, 101, 102, 5000.0, 2500.0);  // normal
-  SimResult r = Auto();
-  ASSERT_EQ(r.lanes.size(), 2u);
-  EXPECT_EQ(r.lanes[0].from, 1);
-  EXPECT_EQ(r.lanes[0].to, 3);
-  EXPECT_EQ(r.lanes[1].from, 1);  // both see the lane the pass started with
-  EXPECT_EQ(r.lanes[1].to, 1);
-  EXPECT_EQ(play::Play.currentLane.load(), 1);  // the later one wins
-  EXPECT_EQ(r.notes[early[2]].state, play::kNoteGreat);
-  EXPECT_EQ(r.notes[early[0]].state, play::kNoteDead);
-  EXPECT_EQ(r.notes[late[0]].state, play::kNoteGreat);
-  EXPECT_EQ(r.notes[late[2]].state, play::kNoteDead);
+  EXPECT_EQ(r.lanes[0].to, chart::kLaneNormal);
 }
 
 TEST(Branch, NotesBeforeTheBranchStartKeepTheirFlags) {
@@ -198,23 +155,6 @@ TEST(LaneEvents, TempoAndGogoOnLanesNotPlayed) {
   EXPECT_EQ(play::Play.currentLane.load(), chart::kLaneExpert);
   // The expert tempo change was spent while the normal lane was played.
   EXPECT_EQ(play::Play.currentBpm.load(), 180.0);
-  play::SimFinish(&r);
-}
-
-TEST(Sections, ResetTheCountersOnlyForTheirLane) {
-  ChartBuilder b;
-  for (int i = 0; i < 4; ++i) b.Note(chart::kNoteDon, 1000.0 + 100 * i);
-  b.Section(1150.0, chart::kLaneExpert);
-  b.Section(1250.0, chart::kLaneNormal);
-  b.Branch(chart::kConditionAccuracy, 200, 300, 9000.0, 8000.0);
-  play::SimResult r;
-  play::SimBegin(play::SimOptions{}, {}, &r);
-  play::Play.autoPlay = true;
-  ASSERT_TRUE(play::SimRunUntil(1200.0));
-  EXPECT_EQ(play::Play.sectionGreat.load(), 3);
-  ASSERT_TRUE(play::SimRunUntil(1300.0));
-  EXPECT_EQ(play::Play.sectionGreat.load(), 1);  // reset at 1250, then the fourth note
-  EXPECT_EQ(chart::TheChart.sections[0].fired, 1);
   play::SimFinish(&r);
 }
 

@@ -35,29 +35,17 @@ TEST(PlayClock, StartsTwoSecondsEarlyOrAtANegativeOffset) {
   }
 }
 
-TEST(PlayClock, BeatClockAdvances3600UnitsPerBeat) {
+TEST(PlayClock, BeatClockAdvances3600UnitsPerBeatOfTheCurrentTempo) {
   ChartBuilder b;
   chart::TheChart.bpm = 150.0;
   chart::TheChart.bpmChanges[0].value = 150.0;
-  b.Note(chart::kNoteDon, 5000.0);
-  play::SimResult r;
-  play::SimBegin(play::SimOptions{}, {}, &r);
-  ASSERT_TRUE(play::SimRunUntil(-1000.0));
-  const double oneSecond = play::Play.beatClock.load();
-  ASSERT_TRUE(play::SimRunUntil(0.0));
-  const double twoSeconds = play::Play.beatClock.load();
-  // 2.5 beats a second, within one tick of 37.5 units.
-  EXPECT_NEAR(oneSecond, 9000.0, 37.5);
-  EXPECT_NEAR(twoSeconds - oneSecond, 9000.0, 37.5);
-  play::SimFinish(&r);
-}
-
-TEST(PlayClock, TempoChangeMovesTheBeat) {
-  ChartBuilder b;
   b.Bpm(60.0, 0.0);
   b.Note(chart::kNoteDon, 5000.0);
   play::SimResult r;
   play::SimBegin(play::SimOptions{}, {}, &r);
+  ASSERT_TRUE(play::SimRunUntil(-1000.0));
+  // 2.5 beats a second from the start at -2000, within one tick of 37.5 units.
+  EXPECT_NEAR(play::Play.beatClock.load(), 9000.0, 37.5);
   ASSERT_TRUE(play::SimRunUntil(0.0));
   const double atZero = play::Play.beatClock.load();
   ASSERT_TRUE(play::SimRunUntil(1000.0));
@@ -66,7 +54,7 @@ TEST(PlayClock, TempoChangeMovesTheBeat) {
   play::SimFinish(&r);
 }
 
-TEST(PlayClock, NoteXFollowsTheFormula) {
+TEST(PlayClock, NotesMoveWithTempoScrollAndSpeed) {
   ChartBuilder b;
   b.Note(chart::kNoteDon, 1000.0, 0, false, 5, 120.0, 1.0);
   b.Note(chart::kNoteDon, 1000.0, 0, false, 5, 200.0, 1.5);
@@ -75,11 +63,12 @@ TEST(PlayClock, NoteXFollowsTheFormula) {
   play::SimResult r;
   play::SimBegin(o, {}, &r);
   ASSERT_TRUE(play::SimRunUntil(0.0));
-  EXPECT_DOUBLE_EQ(play::NoteX(0), 1000.0 * 120.0 / 480.0 * 2 + 149.0);
+  // 1000 ms ahead at BPM 120, speed 2: 500 px right of the mark at 149.
+  EXPECT_DOUBLE_EQ(play::NoteX(0), 649.0);
   // Notes far right of the screen keep a position beyond it until they come near.
   EXPECT_GT(play::NoteX(1), 800.0);
   ASSERT_TRUE(play::SimRunUntil(700.0));
-  EXPECT_DOUBLE_EQ(play::NoteX(1), 300.0 * 1.5 * 200.0 / 480.0 * 2 + 149.0);
+  EXPECT_DOUBLE_EQ(play::NoteX(1), 524.0);  // 300 ms ahead at BPM 200, scroll 1.5: 375 px
   ASSERT_TRUE(play::SimRunUntil(1000.0));
   EXPECT_DOUBLE_EQ(play::NoteX(0), 149.0);
   play::SimFinish(&r);

@@ -14,16 +14,6 @@ using namespace playtest;
 
 namespace {
 
-std::string WriteChart(const std::string& name, const std::string& text) {
-  const std::string path = std::string(::testing::TempDir()) + "conformance_" + name + ".tja";
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f) {
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
-  }
-  return path;
-}
-
 struct Options {
   bool autoPlay = false;
   int great = 0, good = 0, bad = 0;
@@ -32,12 +22,6 @@ struct Options {
 
 play::SimResult PlayChart(const std::string& name, const std::string& tja, const std::string& inputs,
                           const Options& o = Options()) {
-  shell::ResetShellState();
-  shell::ResetConfiguration();
-  play::ResetPlayRecord();
-  play::ResetPlaySounds();
-  const std::string path = WriteChart(name, tja);
-  EXPECT_EQ(chart::LoadChart(path.c_str(), o.course), 0) << name;
   std::vector<play::SimPress> presses;
   std::string error;
   EXPECT_EQ(play::ParseSimInputs(inputs, &presses, &error), 0) << error;
@@ -46,8 +30,8 @@ play::SimResult PlayChart(const std::string& name, const std::string& tja, const
   so.great = o.great;
   so.good = o.good;
   so.bad = o.bad;
-  play::SimResult r;
-  play::RunSimulation(so, presses, &r);
+  const std::string path = WriteTja("conformance_" + name, tja);
+  const play::SimResult r = PlayTja(path, so, presses, o.course);
   std::remove(path.c_str());
   return r;
 }
@@ -250,9 +234,6 @@ TEST(WholePlayScore, AutomaticScoreParameters) {
   EXPECT_EQ(r.score, 112500 + 56250 + 56250);
 }
 
-}  // namespace
-
-namespace {
 
 // A type-9 record is never judged and keeps FastNote where it stands; while it is within
 // the Bad window it is still the earliest pending note of the Bad pass, so a stray press
@@ -326,24 +307,6 @@ TEST(IgnoredRecord, SteppingOverFinishedNotesChangesNothing) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-TEST(SimInputs, ByteOrderMarkBeforeTheFirstLine) {
-  std::vector<play::SimPress> presses;
-  std::string error;
-  ASSERT_EQ(play::ParseSimInputs("\xEF\xBB\xBF" "100 F\n200 K 10\n", &presses, &error), 0) << error;
-  ASSERT_EQ(presses.size(), 2u);
-  EXPECT_EQ(presses[0].time, 100.0);
-  EXPECT_TRUE(presses[0].f);
-  // Anywhere else it is a malformed line.
-  EXPECT_EQ(play::ParseSimInputs("100 F\n\xEF\xBB\xBF" "200 K\n", &presses, &error), 2);
-}
-
-}  // namespace
-
-namespace {
 
 // The sweep runs back from the note before the one hit: the later of two passed-over notes
 // is missed first.
@@ -356,9 +319,6 @@ TEST(Sweep, MissesEarlierNotesFromTheLatestBack) {
   EXPECT_EQ(Judgements(r), "190:1:5 190:0:5 190:2:25");
 }
 
-}  // namespace
-
-namespace {
 
 // Notes under a negative scroll come in from the left and, once passed, move off to the
 // right: they stay passed for good. Neither they nor the notes coming later make the passes

@@ -31,33 +31,16 @@ TEST_P(DonWindow, PressAtOffsetGivesJudgement) {
   EXPECT_EQ(r.notes[0].state == play::kNoteGone ? play::kNotePassed : r.notes[0].state, w.expectedState);
 }
 
+// The whole play "windows" of conformance_test covers -24, 25, 74, 75, -109, 110 and the miss
+// at 111; these are the other sides of each edge.
 INSTANTIATE_TEST_SUITE_P(
     Boundaries, DonWindow,
-    ::testing::Values(WindowCase{0, play::kJudgeGreat, play::kNoteGreat},
-                      WindowCase{-24, play::kJudgeGreat, play::kNoteGreat},
-                      WindowCase{24, play::kJudgeGreat, play::kNoteGreat},
+    ::testing::Values(WindowCase{24, play::kJudgeGreat, play::kNoteGreat},
                       WindowCase{-25, play::kJudgeGood, play::kNoteGood},
-                      WindowCase{25, play::kJudgeGood, play::kNoteGood},
-                      WindowCase{74, play::kJudgeGood, play::kNoteGood},
                       WindowCase{-74, play::kJudgeGood, play::kNoteGood},
-                      WindowCase{75, play::kJudgeBad, play::kNoteBad},
                       WindowCase{-75, play::kJudgeBad, play::kNoteBad},
                       WindowCase{109, play::kJudgeBad, play::kNoteBad},
-                      WindowCase{-109, play::kJudgeBad, play::kNoteBad},
-                      WindowCase{110, 0, play::kNotePassed},
-                      WindowCase{-110, 0, play::kNotePassed},
-                      WindowCase{111, 0, play::kNotePassed}));
-
-TEST(Judgement, UnhitNoteIsMissedOnlyPastTheBadWindow) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 1000.0);
-  SimResult r = PlayWith({});
-  ASSERT_EQ(r.judgements.size(), 1u);
-  EXPECT_EQ(r.judgements[0].code, play::kJudgeMiss);
-  EXPECT_EQ(r.judgements[0].clock, 1111.0);  // 110 ms past is not yet a Miss
-  EXPECT_EQ(r.bad, 1);
-  EXPECT_EQ(r.combo, 0);
-}
+                      WindowCase{-110, 0, play::kNotePassed}));
 
 TEST(Judgement, ConfiguredWindowsBelowOneFallBack) {
   ChartBuilder b;
@@ -74,47 +57,6 @@ TEST(Judgement, ConfiguredWindowsBelowOneFallBack) {
   EXPECT_EQ(r.great, 1);
 }
 
-TEST(Judgement, HittingALaterNoteSweepsEarlierOnes) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 1000.0);
-  b.Note(chart::kNoteKat, 1050.0);
-  b.Note(chart::kNoteDon, 1100.0);
-  SimResult r = PlayWith({Press(1100.0, "J")});
-  ASSERT_EQ(r.judgements.size(), 3u);
-  // At 1100 the first note is only 100 ms late. The press falls in the kat's Good window,
-  // which sweeps the first note; the hit on the third then sweeps the kat.
-  EXPECT_EQ(r.judgements[0].note, 0);
-  EXPECT_EQ(r.judgements[0].code, play::kJudgeMiss);
-  EXPECT_EQ(r.judgements[1].note, 1);
-  EXPECT_EQ(r.judgements[1].code, play::kJudgeMiss);
-  EXPECT_EQ(r.judgements[2].note, 2);
-  EXPECT_EQ(r.judgements[2].code, play::kJudgeGreat);
-  for (const auto& j : r.judgements) EXPECT_EQ(j.clock, 1100.0);
-}
-
-TEST(Judgement, PressInsideAnOtherColourWindowStillSweeps) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 1000.0);
-  b.Note(chart::kNoteKat, 1080.0);
-  SimResult r = PlayWith({Press(1080.0, "F")});
-  // The don press falls in the kat's Great window: the earlier don is swept, the kat stays.
-  ASSERT_GE(r.judgements.size(), 1u);
-  EXPECT_EQ(r.judgements[0].note, 0);
-  EXPECT_EQ(r.judgements[0].code, play::kJudgeMiss);
-  EXPECT_EQ(r.judgements[0].clock, 1080.0);
-  EXPECT_EQ(CodesOf(r, 1), std::vector<int>{play::kJudgeMiss});
-  EXPECT_EQ(ClockOf(r, 1, play::kJudgeMiss), 1191.0);
-}
-
-TEST(Judgement, WrongColourDoesNothing) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 1000.0);
-  SimResult r = PlayWith({Press(1000.0, "D"), Press(1050.0, "K")});
-  ASSERT_EQ(r.judgements.size(), 1u);
-  EXPECT_EQ(r.judgements[0].code, play::kJudgeMiss);
-  EXPECT_EQ(r.bad, 1);
-}
-
 TEST(Judgement, StrayPressIsBadOnlyForTheEarliestNoteOfItsColour) {
   ChartBuilder b;
   b.Note(chart::kNoteKat, 1000.0);
@@ -122,12 +64,8 @@ TEST(Judgement, StrayPressIsBadOnlyForTheEarliestNoteOfItsColour) {
   // At 920 the kat is 80 ms away (outside Good), the don 130 ms: the earliest pending note in
   // the Bad window is the kat, so a don press there is not Bad.
   SimResult r = PlayWith({Press(920.0, "F"), Press(2000.0, "F")});
-  EXPECT_TRUE(CodesOf(r, 0) == std::vector<int>{play::kJudgeMiss});
-  ChartBuilder b2;
-  b2.Note(chart::kNoteDon, 1000.0);
-  SimResult r2 = PlayWith({Press(920.0, "J")});
-  EXPECT_EQ(CodesOf(r2, 0), std::vector<int>{play::kJudgeBad});
-  EXPECT_EQ(r2.notes[0].state, play::kNoteBad);
+  EXPECT_EQ(CodesOf(r, 0), std::vector<int>{play::kJudgeMiss});
+  EXPECT_EQ(CodesOf(r, 1), std::vector<int>{play::kJudgeMiss});
 }
 
 TEST(Judgement, OnePressJudgesOneNote) {
@@ -139,60 +77,16 @@ TEST(Judgement, OnePressJudgesOneNote) {
   EXPECT_EQ(CodesOf(r, 1), std::vector<int>{play::kJudgeMiss});
 }
 
-TEST(Judgement, BothHandsInOnePollGiveABigGreat) {
+// First hand 30 ms late (Good), second 10 ms later: a big Good judged at the second hand.
+// (Both hands in one poll, 20 ms and 40 ms apart and a released first hand are in the whole
+// play "bignotes" of conformance_test.)
+TEST(Judgement, SecondHandAfterALateFirstGivesABigGood) {
   ChartBuilder b;
   b.Note(chart::kNoteBigDon, 1000.0);
-  SimResult r = PlayWith({Press(1010.0, "FJ")});
-  EXPECT_EQ(r.notes[0].state, play::kNoteBigGreat);
-  EXPECT_EQ(r.score, 2000);  // 1000 x 2.0
-  EXPECT_EQ(r.great, 1);
-}
-
-struct SecondHandCase {
-  const char* name;
-  std::vector<play::SimPress> presses;
-  int state;
-  double judgedAt;
-  int code;
-};
-
-class SecondHand : public ::testing::TestWithParam<SecondHandCase> {};
-
-TEST_P(SecondHand, Result) {
-  const SecondHandCase& c = GetParam();
-  ChartBuilder b;
-  b.Note(chart::kNoteBigDon, 1000.0);
-  SimResult r = PlayWith(c.presses);
-  EXPECT_EQ(r.notes[0].state, c.state);
-  ASSERT_EQ(r.judgements.size(), 1u);
-  EXPECT_EQ(r.judgements[0].code, c.code);
-  EXPECT_EQ(r.judgements[0].clock, c.judgedAt);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    BigDon, SecondHand,
-    ::testing::Values(
-        // F first, J 20 ms later while F is held: both hands, judged by the F timing.
-        SecondHandCase{"second20", {Press(1000.0, "F", 40), Press(1020.0, "J")}, play::kNoteBigGreat, 1020.0,
-                       play::kJudgeGreat},
-        // J 40 ms later: the wait is over at 34 ms, a single-hand Great.
-        SecondHandCase{"second40", {Press(1000.0, "F", 60), Press(1040.0, "J")}, play::kNoteGreat, 1034.0,
-                       play::kJudgeSingleGreat},
-        // The first hand released at 10 ms: the single-hand result at once.
-        SecondHandCase{"released", {Press(1000.0, "F", 10), Press(1020.0, "J")}, play::kNoteGreat, 1010.0,
-                       play::kJudgeSingleGreat},
-        // First hand 30 ms late (Good), second 10 ms later: big Good.
-        SecondHandCase{"lateGood", {Press(1030.0, "J", 40), Press(1040.0, "F")}, play::kNoteBigGood, 1040.0,
-                       play::kJudgeGood}),
-    [](const ::testing::TestParamInfo<SecondHandCase>& i) { return std::string(i.param.name); });
-
-TEST(Judgement, SingleHandBigGreatScoresLikeASmallGreat) {
-  ChartBuilder b;
-  b.Note(chart::kNoteBigKat, 1000.0);
-  SimResult r = PlayWith({Press(1000.0, "K", 100)});
-  EXPECT_EQ(r.notes[0].state, play::kNoteGreat);
-  EXPECT_EQ(r.score, 1000);
-  EXPECT_EQ(ClockOf(r, 0, play::kJudgeSingleGreat), 1034.0);
+  SimResult r = PlayWith({Press(1030.0, "J", 40), Press(1040.0, "F")});
+  EXPECT_EQ(r.notes[0].state, play::kNoteBigGood);
+  EXPECT_EQ(CodesOf(r, 0), std::vector<int>{play::kJudgeGood});
+  EXPECT_EQ(ClockOf(r, 0, play::kJudgeGood), 1040.0);
 }
 
 TEST(Judgement, JudgeEffectsAndLastJudgement) {
@@ -209,34 +103,6 @@ TEST(Judgement, JudgeEffectsAndLastJudgement) {
   EXPECT_EQ(play::Play.lastJudgement.load(), play::kLastBad);
   EXPECT_EQ(play::Play.lastJudgementTime.load(), 3095.0);
   EXPECT_EQ(play::Play.nextEffect.load(), 3);
-}
-
-TEST(AutoPlay, EveryNoteIsGreatAndBigNotesAreBigGreats) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 0.0);
-  b.Note(chart::kNoteKat, 250.0);
-  b.Note(chart::kNoteBigDon, 500.0);
-  b.Note(chart::kNoteBigKat, 750.0);
-  b.Note(chart::kNoteDon, 760.5);
-  SimResult r = Auto();
-  EXPECT_EQ(r.great, 5);
-  EXPECT_EQ(r.good + r.bad, 0);
-  EXPECT_EQ(r.maxCombo, 5);
-  EXPECT_EQ(r.notes[2].state, play::kNoteBigGreat);
-  EXPECT_EQ(r.notes[3].state, play::kNoteBigGreat);
-  EXPECT_EQ(r.notes[0].state, play::kNoteGreat);
-  EXPECT_EQ(ClockOf(r, 4, play::kJudgeGreat), 761.0);
-}
-
-TEST(Judgement, DeadNotesAreNeverJudged) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 1000.0, chart::kLaneExpert);
-  b.Note(chart::kNoteDon, 1000.0, chart::kLaneNormal);
-  b.Branch(chart::kConditionAccuracy, 101, 102, 500, 400);
-  SimResult r = PlayWith({Press(1000.0, "F")});
-  EXPECT_EQ(r.notes[0].state, play::kNoteDead);
-  EXPECT_EQ(r.notes[1].state, play::kNoteGreat);
-  EXPECT_TRUE(CodesOf(r, 0).empty());
 }
 
 TEST(Judgement, MissedNoteHoldsFastNoteUntilItLeavesTheScreen) {

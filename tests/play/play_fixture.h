@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "chart/chart.h"
@@ -101,6 +103,27 @@ inline play::SimResult PlayWith(const std::vector<play::SimPress>& presses, bool
 }
 
 inline play::SimResult Auto() { return PlayWith({}, true); }
+
+// Writes a TJA file to the test's temporary folder; returns its path.
+inline std::string WriteTja(const std::string& name, const std::string& text) {
+  const std::string path = std::string(::testing::TempDir()) + "play_" + name + ".tja";
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+// Reads the chart file with the chart loader and plays it as kodoban-sim does.
+inline play::SimResult PlayTja(const std::string& path, const play::SimOptions& o,
+                               const std::vector<play::SimPress>& presses, int course = chart::kCourseOni) {
+  shell::ResetShellState();
+  shell::ResetConfiguration();
+  chart::ResetChartCompletely();
+  play::ResetPlayRecord();
+  play::ResetPlaySounds();
+  EXPECT_EQ(chart::LoadChart(path.c_str(), course), 0) << path;
+  play::SimResult r;
+  play::RunSimulation(o, presses, &r);
+  return r;
+}
 
 // Judgement codes of one note, in order.
 inline std::vector<int> CodesOf(const play::SimResult& r, int note) {

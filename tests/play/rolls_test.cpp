@@ -14,37 +14,6 @@ std::vector<play::SimPress> Drumming(double from, int count, double every, const
   return out;
 }
 
-struct RollCase {
-  const char* name;
-  int type;
-  bool gogo;
-  int score;
-};
-
-class RollScore : public ::testing::TestWithParam<RollCase> {};
-
-TEST_P(RollScore, TwentyFiveHitsInOneSecond) {
-  const RollCase& c = GetParam();
-  ChartBuilder b;
-  b.Note(c.type, 1000.0, 0, c.gogo);
-  b.Note(chart::kNoteRollEnd, 2000.0);
-  SimResult r = PlayWith(Drumming(1000.0, 25, 40.0, "J"));
-  EXPECT_EQ(r.roll, 25);
-  EXPECT_EQ(r.notes[0].hits, 25);
-  EXPECT_EQ(r.score, c.score);
-  EXPECT_EQ(r.combo, 0);
-  EXPECT_EQ(r.maxCombo, 0);
-  EXPECT_EQ(r.gauge, 0.0);
-  EXPECT_EQ(r.notes[0].state, play::kNoteFinished);
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, RollScore,
-                         ::testing::Values(RollCase{"roll", chart::kNoteRoll, false, 7500},
-                                           RollCase{"rollGogo", chart::kNoteRoll, true, 9000},
-                                           RollCase{"bigRoll", chart::kNoteBigRoll, false, 9000},
-                                           RollCase{"bigRollGogo", chart::kNoteBigRoll, true, 10750}),
-                         [](const ::testing::TestParamInfo<RollCase>& i) { return std::string(i.param.name); });
-
 TEST(Roll, KatHitsCountAndBothColoursInOnePollCountTwice) {
   ChartBuilder b;
   b.Note(chart::kNoteRoll, 1000.0);
@@ -52,31 +21,6 @@ TEST(Roll, KatHitsCountAndBothColoursInOnePollCountTwice) {
   SimResult r = PlayWith({Press(1100.0, "K"), Press(1200.0, "FD"), Press(1300.0, "FJ")});
   // F+D: one don and one kat hit; F+J: one don hit (a roll takes one don per poll).
   EXPECT_EQ(r.roll, 4);
-}
-
-TEST(Roll, HitAtTheEndCountsOneMillisecondLaterEndsIt) {
-  {
-    ChartBuilder b;
-    b.Note(chart::kNoteRoll, 1000.0);
-    b.Note(chart::kNoteRollEnd, 2000.0);
-    SimResult r = PlayWith({Press(2000.0, "F")});
-    EXPECT_EQ(r.roll, 1);
-    EXPECT_EQ(r.score, 300);
-  }
-  {
-    ChartBuilder b;
-    b.Note(chart::kNoteRoll, 1000.0);
-    b.Note(chart::kNoteRollEnd, 2000.0);
-    play::SimResult r;
-    play::SimBegin(play::SimOptions{}, {Press(2001.0, "F")}, &r);
-    ASSERT_TRUE(play::SimRunUntil(2000.0));
-    EXPECT_EQ(play::NoteState(0), play::kNotePending);
-    ASSERT_TRUE(play::SimRunUntil(2001.0));
-    EXPECT_EQ(play::NoteState(0), play::kNotePassed);
-    play::SimFinish(&r);
-    EXPECT_EQ(r.roll, 0);
-    EXPECT_EQ(r.score, 0);
-  }
 }
 
 TEST(Roll, HitsBeforeTheStartDoNotCount) {
@@ -87,51 +31,26 @@ TEST(Roll, HitsBeforeTheStartDoNotCount) {
   EXPECT_EQ(r.roll, 0);
 }
 
-TEST(Balloon, FiveHitsBurstFor6200) {
+// The balloon's picture steps up a stage per hit and holds at six; the burst and the score
+// of a burst are in the whole play "rolls" of conformance_test.
+TEST(Balloon, StagesFollowTheHitsAndHoldAtSix) {
   ChartBuilder b;
-  b.Note(chart::kNoteBalloon, 1000.0, 0, false, 5);
-  b.Note(chart::kNoteRollEnd, 3000.0);
-  play::SimResult r;
-  play::SimBegin(play::SimOptions{}, Drumming(1000.0, 5, 100.0), &r);
-  const int stages[4] = {1, 2, 3, 4};
-  for (int hit = 0; hit < 4; ++hit) {
-    ASSERT_TRUE(play::SimRunUntil(1000.0 + hit * 100));
-    EXPECT_EQ(play::Play.balloonStage.load(), stages[hit]) << "after hit " << hit + 1;
-    EXPECT_EQ(play::Play.remainingHits.load(), 4 - hit);
-    EXPECT_EQ(play::Play.score.load(), 300 * (hit + 1));
-    EXPECT_EQ(play::NoteX(0), play::kLeaveLaneX);
-  }
-  ASSERT_TRUE(play::SimRunUntil(1400.0));
-  EXPECT_EQ(play::NoteState(0), play::kNoteBurst);
-  EXPECT_EQ(play::Play.balloonStage.load(), play::kBalloonBurstStage);
-  EXPECT_EQ(play::Play.balloonTime.load(), 1400.0);
-  play::SimFinish(&r);
-  EXPECT_EQ(r.score, 6200);
-  EXPECT_EQ(r.roll, 0);  // balloon hits are not roll hits
-  EXPECT_EQ(r.combo, 0);
-}
-
-TEST(Balloon, GogoBurstAndStageHeldAtSix) {
-  ChartBuilder b;
-  b.Note(chart::kNoteBalloon, 1000.0, 0, true, 10);
+  b.Note(chart::kNoteBalloon, 1000.0, 0, false, 10);
   b.Note(chart::kNoteRollEnd, 3000.0);
   play::SimResult r;
   play::SimBegin(play::SimOptions{}, Drumming(1000.0, 10, 100.0), &r);
-  ASSERT_TRUE(play::SimRunUntil(1800.0));  // 9 hits
-  EXPECT_EQ(play::Play.balloonStage.load(), 6);
+  for (int hit = 1; hit <= 9; ++hit) {
+    ASSERT_TRUE(play::SimRunUntil(900.0 + hit * 100));
+    EXPECT_EQ(play::Play.balloonStage.load(), hit < 6 ? hit : 6) << "after hit " << hit;
+    EXPECT_EQ(play::Play.remainingHits.load(), 10 - hit);
+    EXPECT_EQ(play::NoteX(0), play::kLeaveLaneX);
+  }
+  ASSERT_TRUE(play::SimRunUntil(1900.0));
+  EXPECT_EQ(play::NoteState(0), play::kNoteBurst);
+  EXPECT_EQ(play::Play.balloonStage.load(), play::kBalloonBurstStage);
+  EXPECT_EQ(play::Play.balloonTime.load(), 1900.0);
   play::SimFinish(&r);
-  play::SimResult full = PlayWith(Drumming(1000.0, 10, 100.0));
-  EXPECT_EQ(full.score, 9 * 360 + 6000);
-}
-
-TEST(Balloon, BothDonKeysCountTwice) {
-  ChartBuilder b;
-  b.Note(chart::kNoteBalloon, 1000.0, 0, false, 4);
-  b.Note(chart::kNoteRollEnd, 3000.0);
-  SimResult r = PlayWith({Press(1000.0, "FJ"), Press(1100.0, "FJ"), Press(1200.0, "K")});
-  EXPECT_EQ(r.notes[0].state, play::kNoteBurst);
-  EXPECT_EQ(r.notes[0].hits, 4);
-  EXPECT_EQ(r.score, 900 + 5000);
+  EXPECT_EQ(r.roll, 0);  // balloon hits are not roll hits
 }
 
 struct EarlyCase {
@@ -148,8 +67,8 @@ TEST_P(BalloonEarly, HitBeforeTheStart) {
   EXPECT_EQ(r.notes[0].hits, GetParam().hits);
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, BalloonEarly,
-                         ::testing::Values(EarlyCase{15, 1}, EarlyCase{17, 1}, EarlyCase{18, 0}, EarlyCase{20, 0}));
+// 15 ms early counts and 20 ms early does not in the whole play "rolls" of conformance_test.
+INSTANTIATE_TEST_SUITE_P(Window, BalloonEarly, ::testing::Values(EarlyCase{17, 1}, EarlyCase{18, 0}));
 
 TEST(Balloon, NeverHitEndsWithoutAFailedDisplay) {
   ChartBuilder b;
@@ -217,30 +136,6 @@ TEST(Balloon, RequiredHitsBelowOneCountAsOne) {
     SimResult a = Auto();
     EXPECT_EQ(a.notes[0].state, play::kNoteBurst);
   }
-}
-
-TEST(AutoPlay, BalloonOfTenHitsBurstsNinetyPercentIn) {
-  ChartBuilder b;
-  b.Note(chart::kNoteBalloon, 1000.0, 0, false, 10);
-  b.Note(chart::kNoteRollEnd, 2000.0);
-  SimResult r = Auto();
-  ASSERT_EQ(r.judgements.size(), 10u);
-  // One hit every 100 ms from the start; a hit comes on the first pass past its moment.
-  EXPECT_EQ(r.judgements[0].clock, 1000.0);
-  for (size_t i = 1; i < 10; ++i) EXPECT_EQ(r.judgements[i].clock, 1000.0 + 100.0 * i + 1.0);
-  EXPECT_EQ(r.notes[0].state, play::kNoteBurst);
-  EXPECT_EQ(r.score, 9 * 300 + 5000);
-}
-
-TEST(AutoPlay, RollIsDrummedTwentyTimesASecond) {
-  ChartBuilder b;
-  b.Note(chart::kNoteRoll, 1000.0);
-  b.Note(chart::kNoteRollEnd, 2000.0);
-  b.Note(chart::kNoteDon, 2500.0);
-  SimResult r = Auto();
-  EXPECT_EQ(r.roll, 20);
-  EXPECT_EQ(r.great, 1);
-  EXPECT_EQ(r.notes[0].state, play::kNoteFinished);
 }
 
 }  // namespace
