@@ -48,23 +48,28 @@ int ClampClient(int v) { return std::clamp(v, 1, kMaxClientSize); }
 // A client area larger than the largest display shows nothing more and costs every frame its
 // stretch: the window is made to fit that display, keeping its shape. The setting itself is
 // not changed.
-void FitLargestDisplay(int* width, int* height) {
+// True when the size was made smaller; *area is then the display's bounds.
+bool FitLargestDisplay(int* width, int* height, SDL_Rect* area = nullptr) {
   int bestW = 0, bestH = 0;
+  SDL_Rect best{0, 0, 0, 0};
   // The dummy and offscreen drivers' display is a made-up size: there is nothing to fit.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) return;
+  if (!driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) return false;
   const int displays = SDL_GetNumVideoDisplays();
   for (int i = 0; i < displays; ++i) {
     SDL_Rect r;
     if (SDL_GetDisplayBounds(i, &r) == 0 && int64_t{r.w} * r.h > int64_t{bestW} * bestH) {
       bestW = r.w;
       bestH = r.h;
+      best = r;
     }
   }
-  if (bestW <= 0 || bestH <= 0 || (*width <= bestW && *height <= bestH)) return;
+  if (bestW <= 0 || bestH <= 0 || (*width <= bestW && *height <= bestH)) return false;
   const double scale = std::min(static_cast<double>(bestW) / *width, static_cast<double>(bestH) / *height);
   *width = std::max(1, static_cast<int>(*width * scale));
   *height = std::max(1, static_cast<int>(*height * scale));
+  if (area) *area = best;
+  return true;
 }
 
 // 32-bit formats whose colour bytes sit where ARGB8888 has them: rows copy as they are.
@@ -303,8 +308,17 @@ void VideoSetClientSize(int width, int height) {
   g_clientHeight = height;
   if (!g_window) return;
   int w = ClampClient(width), h = ClampClient(height);
-  FitLargestDisplay(&w, &h);
+  SDL_Rect area;
+  const bool fitted = FitLargestDisplay(&w, &h, &area);
   SDL_SetWindowSize(g_window, w, h);
+  if (fitted) {
+    // A window as large as the display stays on it: its position moves only as far as needed.
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(g_window, &x, &y);
+    int nx = std::max(area.x, std::min(x, area.x + area.w - w));
+    int ny = std::max(area.y, std::min(y, area.y + area.h - h));
+    if (nx != x || ny != y) SDL_SetWindowPosition(g_window, nx, ny);
+  }
 }
 
 int VideoClampClientSize(int size) { return ClampClient(size); }
