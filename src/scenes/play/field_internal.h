@@ -45,6 +45,9 @@ double WholeMod(double v, double m);
 // Width and height of an image (0 for a missing one).
 int ImageW(int handle);
 int ImageH(int handle);
+// The scale to draw a picture at: its own size when it is larger than the screen, since
+// scaling a picture costs a copy of all of it on the software path.
+double Fit(int handle, double scale);
 // The time since a combo count was reached (kNever when it was not).
 double SinceCombo(const FieldFrame& f, int count);
 

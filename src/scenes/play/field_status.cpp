@@ -42,8 +42,8 @@ void DrawComboFlower(const FieldFrame& f) {
   if (!(d >= 0) || d >= 4770) return;
   if (d < 170) {
     const double s = 1.0833 * SinDeg(d * 0.6588);
-    graphics::DrawSpriteScaledCentered(pa::Flower, x, y, s, s);
-    graphics::DrawSpriteScaledCentered(pa::FlowerM, x, y, s, s);
+    graphics::DrawSpriteScaledCentered(pa::Flower, x, y, Fit(pa::Flower, s), Fit(pa::Flower, s));
+    graphics::DrawSpriteScaledCentered(pa::FlowerM, x, y, Fit(pa::FlowerM, s), Fit(pa::FlowerM, s));
     return;
   }
   const double flowerAlpha = d < 4670 ? 255.0 : 255.0 - (d - 4670) * 2.55;
@@ -62,8 +62,11 @@ void DrawComboNumber(const FieldFrame& f) {
   layout.w = L().combo_w;
   layout.over100W = L().combo_over100_w;
   layout.over1000W = L().combo_over1000_w;
-  graphics::DrawComboNumber(f.combo < 100 ? pa::ComboNumber : pa::ComboLNumber, layout, f.combo,
-                            SinceCombo(f, f.combo));
+  const int* digits = f.combo < 100 ? pa::ComboNumber : pa::ComboLNumber;
+  // Digit pictures larger than the screen are not stretched (see Fit).
+  const bool oversized = ImageW(digits[0]) > graphics::kScreenWidth || ImageH(digits[0]) > graphics::kScreenHeight;
+  const double since = oversized ? play::kNever : SinceCombo(f, f.combo);
+  graphics::DrawComboNumber(digits, layout, f.combo, since);
 }
 
 void DrawComboSparkles(const FieldFrame& f) {
@@ -76,7 +79,7 @@ void DrawComboSparkles(const FieldFrame& f) {
   for (const Sparkle& s : kSparkles) {
     const double u = p - s.start;
     if (u < 0 || u >= 250) continue;
-    const double scale = 1.0 - u / 375.0;
+    const double scale = Fit(pa::ComboBright, 1.0 - u / 375.0);
     graphics::DrawSpriteScaledAddCentered(pa::ComboBright, White(255.0 * (1.0 - u / 250.0)),
                                           L().combo_x + s.dx, L().combo_y + s.dy - u / 250.0 * 20.0,
                                           scale, scale);
@@ -90,15 +93,15 @@ void DrawHitEffect(int code, double d, double y) {
     // The big Great burst: a ring that spreads out, a star that pulses and fades, and a
     // second flash as the ring goes.
     if (d >= 350) return;
-    const double ring = std::max(1.0 / 3.0, d / 200.0);
+    const double ring = Fit(pa::Effect[0], std::max(1.0 / 3.0, d / 200.0));
     graphics::DrawSpriteScaledAddCentered(pa::Effect[0], White(HoldThenFade(d, 200, 150)), kMarkX, y,
                                           ring, ring);
-    const double pulse = 1.0 + 0.12 * SinDeg(360.0 * d / 120.0);
+    const double pulse = Fit(pa::Effect[2], 1.0 + 0.12 * SinDeg(360.0 * d / 120.0));
     graphics::DrawSpriteScaledAddCentered(pa::Effect[2], White(HoldThenFade(d, 120, 180)), kMarkX, y,
                                           pulse, pulse);
     if (d >= 200)
       graphics::DrawSpriteScaledAddCentered(pa::Effect[0], White(HoldThenFade(d - 200, 0, 150)), kMarkX,
-                                            y, 1.2, 1.2);
+                                            y, Fit(pa::Effect[0], 1.2), Fit(pa::Effect[0], 1.2));
     return;
   }
   int image;
@@ -113,7 +116,7 @@ void DrawHitEffect(int code, double d, double y) {
   }
   const double alpha = HoldThenFade(d, 100, 50);
   if (alpha <= 0) return;
-  const double scale = std::min(1.0, (d / 1.5 + 16.67) / 50.0);
+  const double scale = Fit(image, std::min(1.0, (d / 1.5 + 16.67) / 50.0));
   graphics::DrawSpriteScaledAddCentered(image, White(alpha), kMarkX, y, scale, scale);
 }
 
@@ -281,7 +284,7 @@ void DrawRollCounter(const FieldFrame& f) {
                             wide ? L().roll_balloon_num_over100_x : L().roll_balloon_num_x,
                             L().roll_balloon_num_y,
                             wide ? L().roll_balloon_num_over100_w : L().roll_balloon_num_w,
-                            White(alpha), graphics::ComboStretch(d));
+                            White(alpha), Fit(pa::RollNumber[0], graphics::ComboStretch(d)));
 }
 
 void DrawComboBalloon(const FieldFrame& f) {
@@ -289,7 +292,8 @@ void DrawComboBalloon(const FieldFrame& f) {
   const double d = SinceCombo(f, f.combo / 10 * 10);
   if (!(d >= 0) || d >= 830) return;
   const double alpha = d < 50 ? d / 50.0 * 255.0 : HoldThenFade(d, 730, 100);
-  const double pop = d >= 50 && d < 200 ? 1.0 + 0.12 * SinDeg(180.0 * (d - 50) / 150.0) : 1.0;
+  const double pop =
+      Fit(pa::ComboBalloonP1, d >= 50 && d < 200 ? 1.0 + 0.12 * SinDeg(180.0 * (d - 50) / 150.0) : 1.0);
   graphics::DrawSpriteScaledColorCentered(pa::ComboBalloonP1, White(alpha), L().combo_balloon_x,
                                           L().combo_balloon_y, pop, pop);
   graphics::DrawDigitNumber(pa::ComboBalloonNumber, f.combo, graphics::NumberDigitCount(f.combo),
@@ -329,7 +333,7 @@ void DrawBalloonInPlay(const FieldFrame& f) {
     const long long left = std::max(0, f.remainingHits);
     graphics::DrawDigitNumber(pa::BurstNumber, left, graphics::NumberDigitCount(left),
                               L().burst_balloon_num_x, L().burst_balloon_num_y, L().burst_balloon_num_w,
-                              0xFFFFFFFF, graphics::ComboStretch(d));
+                              0xFFFFFFFF, Fit(pa::BurstNumber[0], graphics::ComboStretch(d)));
     return;
   }
   if (!(d >= 0) || d >= kBalloonEndAnimationMs) return;
@@ -338,7 +342,7 @@ void DrawBalloonInPlay(const FieldFrame& f) {
     // Burst: the character throws up its arms while the last picture blows apart.
     graphics::DrawSpriteCentered(pa::CharaP1Balloon[d < 150 ? 2 : 3], cx, cy);
     if (d < 300) {
-      const double s = 1.0 + 0.6 * d / 300.0;
+      const double s = Fit(pa::Balloon[7], 1.0 + 0.6 * d / 300.0);
       graphics::DrawSpriteScaledColorCentered(pa::Balloon[7], White(HoldThenFade(d, 100, 200)),
                                               L().balloon_x, L().balloon_y, s, s);
     }
@@ -375,7 +379,7 @@ void DrawCurtain(const FieldFrame& f) {
   for (int j = 0; j < 8; ++j) {
     const double a = d - 1500.0 - 33.33 * j;
     if (a < 0) break;
-    const double s = a < 80 ? 1.0 + 0.3 * SinDeg(180.0 * a / 80.0) : 1.0;
+    const double s = Fit(pa::DraperyFlower[j], a < 80 ? 1.0 + 0.3 * SinDeg(180.0 * a / 80.0) : 1.0);
     graphics::DrawSpriteScaledCentered(pa::DraperyFlower[j], kFlowers[j][0], kFlowers[j][1], s, s);
   }
 }

@@ -64,6 +64,10 @@ double GaugeValue() {
 int ImageW(int handle) { return std::max(0, graphics::GetTextureWidth(handle)); }
 int ImageH(int handle) { return std::max(0, graphics::GetTextureHeight(handle)); }
 
+double Fit(int handle, double scale) {
+  return ImageW(handle) > graphics::kScreenWidth || ImageH(handle) > graphics::kScreenHeight ? 1.0 : scale;
+}
+
 double SinceCombo(const FieldFrame& f, int count) {
   if (count < 1 || count >= play::kComboStampCount) return play::kNever;
   const play::ComboStamp& s = Play.comboStamps[count];
@@ -235,8 +239,12 @@ void DrawGogoSplash(const FieldFrame& f) {
   static constexpr double kDy[6] = {7, 5, 0, 0, 5, 7};
   static constexpr double kAngle[6] = {10, 5, 0, 0, -5, -10};
   const double half = ImageH(image) / 2.0;
+  // Turning a picture costs a copy of all of it on the software path; one larger than the
+  // screen (no splash ever is) is drawn upright so that it can't stall the frame.
+  const bool upright = ImageW(image) > kScreenW || half * 2 > kScreenH;
   for (int k = 0; k < 6; ++k)
-    graphics::DrawSpriteRotScaled(image, 0xFFFFFFFF, kX[k], kScreenH - half + kDy[k], 1, 1, kAngle[k]);
+    graphics::DrawSpriteRotScaled(image, 0xFFFFFFFF, kX[k], kScreenH - half + kDy[k], 1, 1,
+                                  upright ? 0.0 : kAngle[k]);
 }
 
 // ---- layers 7 to 13 ----------------------------------------------------------------------
@@ -301,6 +309,7 @@ void DrawGogoLane(const FieldFrame& f) {
   } else if (d < 150) {
     height = (d - 50) / 100.0 * 0.8 + 0.2;
   }
+  height = Fit(image, height);
   graphics::DrawSpriteScaledColor(image, White(alpha), kLaneLeft, y - h * height / 2.0, 1.0, height);
   if (d < 150)
     graphics::DrawSpriteScaledColor(image, White(255.0 * (1.0 - d / 150.0)), kLaneLeft,
@@ -339,6 +348,7 @@ void DrawGogoFire(const FieldFrame& f) {
     scale = 1.0 + 1.5 * SinDeg(180.0 * d / 300.0);
     alpha = std::min(255.0, d / 50.0 * 255.0);
   }
+  scale = Fit(image, scale);
   graphics::DrawSpriteScaledAddCentered(image, White(alpha), kMarkX, L().note_y, scale, scale);
 }
 
