@@ -10,6 +10,7 @@
 
 #include "chart/chart.h"
 #include "chart/chart_internal.h"
+#include "platform/file_read.h"
 #include "platform/text_encoding.h"
 
 namespace chart {
@@ -397,7 +398,7 @@ int WriteDebugDumps(const char* dir) {
   const Chart& c = TheChart;
   bool ok = true;
   if (c.hasBranches) {
-    if (FILE* f = std::fopen(DumpPath(dir, "branch_info.txt").c_str(), "w")) {
+    if (FILE* f = platform::CreateRegularFileStream(DumpPath(dir, "branch_info.txt").c_str())) {
       std::fputs(kBranchHeader, f);
       for (int i = 0; i < kEventCapacity && c.branchPoints[i].condition != kConditionNone; ++i) {
         const BranchPoint& b = c.branchPoints[i];
@@ -413,7 +414,7 @@ int WriteDebugDumps(const char* dir) {
       ok = false;
     }
   }
-  if (FILE* f = std::fopen(DumpPath(dir, "note_info.txt").c_str(), "w")) {
+  if (FILE* f = platform::CreateRegularFileStream(DumpPath(dir, "note_info.txt").c_str())) {
     for (int i = 0; i < c.totals.notes; ++i) {
       if (i % kNoteHeaderEvery == 0) std::fputs(kNoteHeader, f);
       const ChartNote& n = c.notes[i];

@@ -46,6 +46,24 @@ std::FILE* OpenRegularFileStream(const char* path, FileReadStatus* status) {
   return f;
 }
 
+std::FILE* CreateRegularFileStream(const char* path) {
+  if (path == nullptr || path[0] == '\0') return nullptr;
+  // A FIFO without a reader fails at once instead of waiting for one.
+  int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0644);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    errno = EINVAL;
+    return nullptr;
+  }
+  int flags = fcntl(fd, F_GETFL);
+  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  std::FILE* f = fdopen(fd, "wb");
+  if (f == nullptr) close(fd);
+  return f;
+}
+
 FileReadStatus ReadRegularFile(const char* path, size_t cap, std::string* out) {
   out->clear();
   FileReadStatus status;

@@ -26,6 +26,9 @@ constexpr size_t kPictureFileCap = 64u * 1024u * 1024u;   // theme pictures
 int OpenRegularFile(const char* path, FileReadStatus* status = nullptr);
 // The same as a stdio stream opened "rb"; nullptr when it can't be had.
 std::FILE* OpenRegularFileStream(const char* path, FileReadStatus* status = nullptr);
+// A stream opened "wb" on a new or truncated regular file; nullptr (nothing blocks, nothing is
+// written) when path names a FIFO, a device or a folder, or can't be created.
+std::FILE* CreateRegularFileStream(const char* path);
 // Reads the whole regular file into *out (cleared first). kTooLarge, with *out empty, when it
 // holds more than cap bytes.
 FileReadStatus ReadRegularFile(const char* path, size_t cap, std::string* out);
