@@ -275,7 +275,8 @@ double SongPanelAlpha(double now, const Bar bars[kBarPlaces]) {
 }
 
 int CourseStatus(int course) {
-  if (Select.dropped || !CursorOnSong()) return 0;
+  if (Select.dropped) return Select.droppedClearStatus[course];
+  if (!CursorOnSong()) return 0;
   int cursor = library::CursorAtDepth(library::BrowseState.shownDepth);
   return SongList.items[cursor].clearStatus[course];
 }

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chart/song_identity.h"
 #include "library/library_worker.h"
+#include "library/record_file.h"
 #include "library/song_list.h"
 #include "platform/message_box.h"
 #include "platform/video.h"
@@ -178,6 +180,13 @@ void TakeDroppedFile(double now) {
     return;
   }
   std::memcpy(Select.droppedLevels, levels, sizeof levels);
+  // A chart played before shows its marks wherever it was dropped from.
+  char identity[library::kIdentityBytes], recordPath[library::kPathBytes];
+  chart::SongIdentity(path, identity);
+  library::RecordFilePath(identity, recordPath);
+  library::SongRecord record;
+  library::ReadSongRecord(recordPath, &record);
+  std::memcpy(Select.droppedClearStatus, record.clearStatus, sizeof record.clearStatus);
   library::ReadSongTitle(path, Select.droppedTitle);
   if (Select.droppedTitle[0] == '\0') {
     const char* name = std::strrchr(path, '/');

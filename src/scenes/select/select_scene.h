@@ -38,6 +38,7 @@ struct SelectSceneState {
   bool dropped = false;        // the course select runs for a dropped chart
   char droppedTitle[library::kTitleBytes] = {};
   unsigned char droppedLevels[library::kCourseCount] = {};  // read when it was dropped
+  int droppedClearStatus[library::kCourseCount] = {};      // from the chart's own record
   char chosenChartPath[library::kPathBytes] = {};
   int chosenCourse = 0;
   bool dropAccepted = false;   // what the window was last told

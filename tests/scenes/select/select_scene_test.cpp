@@ -310,10 +310,15 @@ TEST_F(SongSelect, ADroppedUpperCaseTjaIsRefusedWhileTheScannedFileOpens) {
 TEST_F(SongSelect, ADroppedChartOpensItsCourseSelectWithItsOwnLevels) {
   WriteFile(Songs() / "a.tja", Chart("Listed", {{"Easy", 1}}));
   WriteFile(fs::path(root_) / "elsewhere" / "dropped.tja", Chart("Dropped", {{"Edit", 10}}));
+  char identity[33];
+  ASSERT_EQ(chart::SongIdentity((root_ + "/elsewhere/dropped.tja").c_str(), identity), 0);
+  library::PlayOutcome failed{4, 1000, 1, 1, 0, 5, 0, 10.0, 80};
+  ASSERT_EQ(library::UpdateSongRecordAfterPlay(identity, failed), 0);
   Enter();
   Drop(root_ + "/elsewhere/dropped.tja");
   ASSERT_EQ(Select.phase, songselect::kPhaseCourseSelect);
   EXPECT_STREQ(Select.droppedTitle, "Dropped");
+  EXPECT_EQ(Select.droppedClearStatus[4], library::kClearFailed) << "its own record, not the list's";
   Frame();
   EXPECT_EQ(Select.courseCursor, 4);
 }
