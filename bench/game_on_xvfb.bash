@@ -1,6 +1,6 @@
 # Sourced by the real-time benchmark scripts: runs the game from a folder of its own (so a
 # benchmark never touches the build's settings or saves) on a private Xvfb, with its trace on.
-# Needs ROOT, BUILD and WORK set; gives DISPLAY, TRACE, GAME_PID and XVFB_PID.
+# Needs ROOT, BUILD and WORK set (GAME_ARGS optional); gives DISPLAY, TRACE, GAME_PID and XVFB_PID.
 # With KODOBAN_RT=1 (as root) the X server runs at real-time priority, as a desktop's display
 # server usually does.
 
@@ -29,7 +29,8 @@ start_game_on_xvfb() {
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
   TRACE="$WORK/trace.jsonl"
-  KODOBAN_TRACE="$TRACE" KODOBAN_HEADLESS=1 "$WORK/game/Kodoban" 2>/dev/null &
+  # GAME_ARGS (an array, optional): the program's arguments, e.g. a chart to play at once.
+  KODOBAN_TRACE="$TRACE" KODOBAN_HEADLESS=1 "$WORK/game/Kodoban" ${GAME_ARGS[@]+"${GAME_ARGS[@]}"} 2>/dev/null &
   GAME_PID=$!
   for _ in $(seq 100); do grep -q '"scene":4' "$TRACE" 2>/dev/null && break; sleep 0.1; done
   sleep 1
