@@ -2,8 +2,11 @@
 // result clock (things that keep moving whatever the skip did: the turning lights, the leave).
 #include "scenes/result/result_draw.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "chart/chart.h"
 #include "graphics/graphics.h"
@@ -29,7 +32,7 @@ constexpr double kJumpFromMs = 22400.0;
 constexpr double kJumpCycleMs = 750.0;
 constexpr double kJumpAirMs = 600.0;
 constexpr double kJumpHeight = 80.0;
-constexpr double kTossHeight = 150.0;
+constexpr double kTossHeight = 90.0;
 constexpr double kFullComboFadeMs = 600.0;
 constexpr double kFullComboBounceEndMs = 1100.0;
 constexpr int kOutline = 3;  // the title's outline: the border of a 7 x 7 square
@@ -123,8 +126,7 @@ void DrawFullCombo(double t) {
 
 // White text with a black outline: the text at the 24 offsets of a 7 x 7 square's border,
 // then in white on top.
-void DrawOutlinedText(double x, double y, FontHandle font, const char* text) {
-  if (!text[0] || !IsValidFont(font)) return;
+void DrawOutlinedTextDirect(double x, double y, FontHandle font, const char* text) {
   for (int dy = -kOutline; dy <= kOutline; ++dy)
     for (int dx = -kOutline; dx <= kOutline; ++dx)
       if (std::max(std::abs(dx), std::abs(dy)) == kOutline)
@@ -132,10 +134,75 @@ void DrawOutlinedText(double x, double y, FontHandle font, const char* text) {
   DrawTextCentered(x, y, 0xFFFFFFFF, font, "%s", text);
 }
 
+// SDL's software renderer blends text slowly, and 25 copies of a title a frame would take
+// most of the frame. There the outlined text is drawn once into a picture of its own, which
+// each frame then copies as one piece. Accelerated renderers draw the copies directly (and
+// a lost device never leaves a stale picture behind).
+struct OutlinedPicture {
+  SDL_Texture* texture = nullptr;
+  FontHandle font = -1;
+  std::string text;
+  int width = 0, height = 0;  // the text's own box; the picture is 2 x 3 px larger
+};
+OutlinedPicture g_titlePictures[2];
+
+bool SoftwareRenderer(SDL_Renderer* r) {
+  SDL_RendererInfo info;
+  return SDL_GetRendererInfo(r, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) &&
+         (info.flags & SDL_RENDERER_TARGETTEXTURE);
+}
+
+void DropPicture(OutlinedPicture& p) {
+  if (p.texture) SDL_DestroyTexture(p.texture);
+  p = OutlinedPicture{};
+}
+
+bool MakePicture(OutlinedPicture& p, SDL_Renderer* r, FontHandle font, const char* text) {
+  DropPicture(p);
+  int w = 0, h = 0;
+  if (MeasureText(font, text, &w, &h) != 0 || w <= 0 || h <= 0) return false;
+  const int pw = w + 2 * kOutline, ph = h + 2 * kOutline;
+  p.texture = SDL_CreateTexture(r, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, pw, ph);
+  if (!p.texture) return false;
+  SDL_Texture* screen = SDL_GetRenderTarget(r);
+  if (SDL_SetRenderTarget(r, p.texture) != 0) {
+    DropPicture(p);
+    return false;
+  }
+  SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
+  SDL_SetRenderDrawColor(r, 0, 0, 0, 0);
+  SDL_RenderClear(r);
+  DrawOutlinedTextDirect(pw / 2.0, ph / 2.0, font, text);
+  SDL_SetRenderTarget(r, screen);
+  SDL_SetTextureBlendMode(p.texture, SDL_BLENDMODE_BLEND);
+  p.font = font;
+  p.text = text;
+  p.width = w;
+  p.height = h;
+  return true;
+}
+
+int ScreenInt(double v) { return int(std::clamp(v, -1.0e6, 1.0e6)); }
+
+void DrawOutlinedText(int which, double x, double y, FontHandle font, const char* text) {
+  if (!text[0] || !IsValidFont(font)) return;
+  SDL_Renderer* r = GraphicsRenderer();
+  OutlinedPicture& p = g_titlePictures[which];
+  if (!r || !SoftwareRenderer(r) ||
+      ((!p.texture || p.font != font || p.text != text) && !MakePicture(p, r, font, text))) {
+    DrawOutlinedTextDirect(x, y, font, text);
+    return;
+  }
+  // Placed as the text itself would be: centred on (x, y) with 2x and 2y truncated.
+  SDL_Rect dst{(ScreenInt(2 * x) - p.width) / 2 - kOutline, (ScreenInt(2 * y) - p.height) / 2 - kOutline,
+               p.width + 2 * kOutline, p.height + 2 * kOutline};
+  SDL_RenderCopy(r, p.texture, nullptr, &dst);
+}
+
 void DrawTitles() {
   const theme::ResultLayoutData& L = theme::ResultLayout;
-  DrawOutlinedText(L.title_x, L.title_y, ra::TitleFont, chart::TheChart.title);
-  DrawOutlinedText(L.sub_title_x, L.sub_title_y, ra::SubTitleFont, chart::TheChart.subtitle);
+  DrawOutlinedText(0, L.title_x, L.title_y, ra::TitleFont, chart::TheChart.title);
+  DrawOutlinedText(1, L.sub_title_x, L.sub_title_y, ra::SubTitleFont, chart::TheChart.subtitle);
 }
 
 void DrawCurtain(double t) {
@@ -191,9 +258,9 @@ void DrawCharacter(double t) {
     const double rise = 4.0 * kTossHeight * f * (1.0 - f);
     const int spin = int((t - kCountEndMs) / 80.0) % 4;
     const int item = Result.input.course % 2 * 2;
-    DrawSpriteCentered(ra::Toss[item][spin], x - 34.0 * std::sin(kPi * f), y - 40.0 - rise);
+    DrawSpriteCentered(ra::Toss[item][spin], x - 34.0 * std::sin(kPi * f), y - 30.0 - rise);
     DrawSpriteCentered(ra::Toss[item + 1][(spin + 2) % 4], x + 34.0 * std::sin(kPi * f),
-                       y - 40.0 - rise * 0.85);
+                       y - 30.0 - rise * 0.85);
   }
 }
 
@@ -205,7 +272,9 @@ void DrawLeaving(double d) {
   const double s = std::max(0.0, 1.25 - d / 480.0);
   const double w = GetTextureWidth(ra::LoadBgEnd) * s, h = GetTextureHeight(ra::LoadBgEnd) * s;
   if (s > 0.0 && w > 0.0 && h > 0.0) {
-    const double x0 = 320.0 - w / 2, y0 = 240.0 - h / 2, x1 = 320.0 + w / 2, y1 = 240.0 + h / 2;
+    // The fill reaches one pixel under the picture's edges, so no seam shows between them.
+    const double x0 = std::floor(320.0 - w / 2) + 1, y0 = std::floor(240.0 - h / 2) + 1,
+                 x1 = std::ceil(320.0 + w / 2) - 1, y1 = std::ceil(240.0 + h / 2) - 1;
     if (y0 > 0) FillRect(0, 0, kScreenWidth, y0, fill);
     if (y1 < kScreenHeight) FillRect(0, y1, kScreenWidth, kScreenHeight, fill);
     if (x0 > 0) FillRect(0, std::max(0.0, y0), x0, std::min(kScreenHeight, y1), fill);
@@ -221,6 +290,10 @@ void DrawLeaving(double d) {
 }
 
 }  // namespace
+
+void ReleaseResultPictures() {
+  for (OutlinedPicture& p : g_titlePictures) DropPicture(p);
+}
 
 double MessageScale(double t) {
   const double d = t - kCountEndMs;

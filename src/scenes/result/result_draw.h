@@ -19,6 +19,10 @@ ResultFrameTimes CurrentFrameTimes();
 // Draws the whole screen for the given moments (the title and subtitle of chart::TheChart).
 void DrawResultScreen(const ResultFrameTimes& times);
 
+// The pictures the screen made for itself (the outlined title on the software path); the scene
+// lets them go when it ends, before the renderer could.
+void ReleaseResultPictures();
+
 // Scale of the message (0.8 -> 1.2 over its first 100 ms, settling to 1.0 by 21600) and its
 // alpha (fade in over 100 ms, out from 23600 to 24050), at timeline t.
 double MessageScale(double t);

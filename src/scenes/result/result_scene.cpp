@@ -16,6 +16,7 @@ constexpr int kWorkerStopWaitMs = 100;
 }  // namespace
 
 void EnterResult() {
+  ReleaseResultPictures();
   BeginResult(ReadPlayOutcome());
   RecordPlay(chart::TheChart);
   StartResultWorker();
@@ -26,6 +27,7 @@ bool LeaveResultIfDone(const ResultFrameTimes& times) {
   CountPlayInGlobalStats();
   // The loader releases every sound: the worker must be gone before it starts.
   StopResultWorker(kWorkerStopWaitMs);
+  ReleaseResultPictures();
   shell::SceneChange(shell::kSceneSongSelect, true);
   return true;
 }

@@ -43,6 +43,7 @@ class ResultDrawTest : public gfxtest::GraphicsTest {
     for (int i = 0; i < 255; i += 2) chart::TheChart.subtitle[i] = char(0x81), chart::TheChart.subtitle[i + 1] = char(0x7F);
   }
   void TearDown() override {
+    result::ReleaseResultPictures();
     theme::ResetResultHandles();
     result::ResetResultState();
     gfxtest::GraphicsTest::TearDown();
