@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "library/record_file.h"
 #include "scenes/result/result_scene.h"
@@ -198,6 +200,36 @@ TEST_P(ResultRecordFileTest, AnOddRecordFileNeitherStopsTheResultNorLosesData) {
 INSTANTIATE_TEST_SUITE_P(Files, ResultRecordFileTest,
                          testing::Values(RecordState::kReadOnlyValid, RecordState::kDamaged,
                                          RecordState::kDirectory));
+
+}  // namespace
+}  // namespace resulttest
+
+namespace resulttest {
+namespace {
+
+// The scene as the main loop runs it, with its worker on a thread of its own: the centre key
+// once the count is over leaves for the song select, and the worker is gone by then.
+void PressWhenCountIsOver(std::atomic<int32_t>* counters) {
+  const bool over = result::Result.timeline.load() > result::kFullComboMs + 100;
+  counters[shell::kDikF].store(over ? 1 : 0);
+  counters[shell::kDikJ].store(0);
+}
+
+TEST_F(ResultTest, WholeSceneOnItsThreadEndsInTheSongSelect) {
+  platform::TimeUseVirtualClock(kSceneStart, true);  // the worker's 1 ms rounds move the clock
+  result::SetResultKeySource(PressWhenCountIsOver);
+  SetPlay(300000, 200, 10, 2, 90.0, 5, 150);
+  library::GlobalStats.playCount = 1;
+  const double until = platform::TimeMonotonicMs() + 20000;
+  for (shell::SceneFrame = 1; shell::SceneId.load() == shell::kSceneResult; ++shell::SceneFrame) {
+    result::ResultSceneFrame();
+    ASSERT_LT(platform::TimeMonotonicMs(), until) << "the scene never left";
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  EXPECT_EQ(shell::SceneId.load(), shell::kSceneSongSelect);
+  EXPECT_TRUE(Result.workerEnded.load());
+  EXPECT_EQ(library::GlobalStats.playCount, 2);
+}
 
 }  // namespace
 }  // namespace resulttest
