@@ -76,6 +76,13 @@ struct AddCase {
   double x, y;
 };
 
+// Opaque, translucent, invisible and black colours; whole, fractional and partly or wholly
+// off-screen places.
+const AddCase kAddCases[] = {{0xFFFFFFFF, 100, 100},   {0xC0FFFFFF, 100.7, 50.2},    {0x80FF8040, 3, 7},
+                             {0x00FFFFFF, 10, 10},     {0xFF000000, 10, 10},         {0x7F123456, -10.5, -4.25},
+                             {0xFFFFFFFF, 620, 470},   {0xE0A0C0FF, -36.9, 200},     {0xFFFFFFFF, 639.9, 479.9},
+                             {0xFFFFFFFF, -37, -23}};
+
 class CanvasAdditiveTest : public CanvasBlitTest, public testing::WithParamInterface<AddCase> {};
 
 TEST_P(CanvasAdditiveTest, AdditiveMatchesTheRenderer) {
@@ -88,13 +95,7 @@ TEST_P(CanvasAdditiveTest, AdditiveMatchesTheRenderer) {
   });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ColoursAndPlaces, CanvasAdditiveTest,
-    testing::Values(AddCase{0xFFFFFFFF, 100, 100}, AddCase{0xC0FFFFFF, 100.7, 50.2},
-                    AddCase{0x80FF8040, 3, 7}, AddCase{0x00FFFFFF, 10, 10},
-                    AddCase{0xFF000000, 10, 10}, AddCase{0x7F123456, -10.5, -4.25},
-                    AddCase{0xFFFFFFFF, 620, 470}, AddCase{0xE0A0C0FF, -36.9, 200},
-                    AddCase{0xFFFFFFFF, 639.9, 479.9}, AddCase{0xFFFFFFFF, -37, -23}));
+INSTANTIATE_TEST_SUITE_P(ColoursAndPlaces, CanvasAdditiveTest, testing::ValuesIn(kAddCases));
 
 class CanvasNormalTest : public CanvasBlitTest, public testing::WithParamInterface<AddCase> {};
 
@@ -113,13 +114,7 @@ TEST_P(CanvasNormalTest, NormalBlendMatchesTheRenderer) {
       kBlendTolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ColoursAndPlaces, CanvasNormalTest,
-    testing::Values(AddCase{0xFFFFFFFF, 100, 100}, AddCase{0xC0FFFFFF, 100.7, 50.2},
-                    AddCase{0x80FF8040, 3, 7}, AddCase{0x00FFFFFF, 10, 10},
-                    AddCase{0xFF000000, 10, 10}, AddCase{0x7F123456, -10.5, -4.25},
-                    AddCase{0xFFFFFFFF, 620, 470}, AddCase{0xE0A0C0FF, -36.9, 200},
-                    AddCase{0xFFFFFFFF, 639.9, 479.9}, AddCase{0xFFFFFFFF, -37, -23}));
+INSTANTIATE_TEST_SUITE_P(ColoursAndPlaces, CanvasNormalTest, testing::ValuesIn(kAddCases));
 
 TEST_F(CanvasBlitTest, PartsCropsAndTheLaneMatchTheRenderer) {
   TextureHandle t = NoisyImage();

@@ -1,4 +1,4 @@
-// Digit numbers: the digit rule, the combo layout of the worked example, and drawing.
+// Digit numbers: the digit rule at its edges, the combo layout and its stretch, drawn.
 #include <cmath>
 #include <string>
 
@@ -10,10 +10,8 @@ namespace {
 using namespace graphics;
 using gfxtest::GraphicsTest;
 
-TEST(NumberDigits, TakenFromTheLeastSignificant) {
-  EXPECT_EQ(NumberDigit(12345, 1), 5);
-  EXPECT_EQ(NumberDigit(12345, 2), 4);
-  EXPECT_EQ(NumberDigit(12345, 5), 1);
+TEST(NumberDigits, EdgesOfTheDigitRule) {
+  // (ordinary digits are read off the screen in DigitNumberStepsLeftFromTheOnes)
   EXPECT_EQ(NumberDigit(12345, 6), 0);
   EXPECT_EQ(NumberDigit(7, 0), 0);
   EXPECT_EQ(NumberDigit(-907, 1), 7);
@@ -26,33 +24,6 @@ TEST(NumberDigits, TakenFromTheLeastSignificant) {
   EXPECT_EQ(NumberDigitCount(-100), 3);
   EXPECT_EQ(NumberDigitCount(-9223372036854775807LL - 1), 19);
 }
-
-struct ComboCase {
-  int combo;
-  int digits;
-  double x[5];  // centre x of digit k = 1 .. digits, with the default layout (x 55)
-};
-
-class ComboLayoutTest : public testing::TestWithParam<ComboCase> {};
-
-TEST_P(ComboLayoutTest, DigitCentres) {
-  const ComboCase& c = GetParam();
-  ComboNumberLayout layout;  // combo_x 55, combo_w 20, over100 32, over1000 28
-  ASSERT_EQ(ComboDigitCount(c.combo), c.digits);
-  for (int k = 1; k <= c.digits; ++k)
-    EXPECT_DOUBLE_EQ(ComboDigitX(layout, c.combo, k), c.x[k - 1]) << "digit " << k;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Combo, ComboLayoutTest,
-    testing::Values(ComboCase{9, 0, {}},
-                    ComboCase{10, 2, {65, 45}},            // 55 + 20 x (0.5 - (k - 1))
-                    ComboCase{99, 2, {65, 45}},
-                    ComboCase{100, 3, {87, 55, 23}},       // 55 + 32 x (2 - k)
-                    ComboCase{999, 3, {87, 55, 23}},
-                    ComboCase{1000, 4, {97, 69, 41, 13}},  // 55 + 28 x (1.5 - (k - 1))
-                    ComboCase{10000, 5, {111, 83, 55, 27, -1}},  // 55 + 28 x (2 - (k - 1))
-                    ComboCase{99999, 5, {111, 83, 55, 27, -1}}));
 
 TEST(ComboStretch, RisesAndFallsWithinAHundredAndFiftyMs) {
   EXPECT_DOUBLE_EQ(ComboStretch(0), 1.0);
@@ -81,19 +52,38 @@ class NumberDrawTest : public GraphicsTest {
   TextureHandle digits_[10];
 };
 
-TEST_F(NumberDrawTest, ComboDigitsLandAtTheirCentres) {
+struct ComboCase {
+  int combo;
+  int digits;
+  int x[5];  // centre x of digit k = 1 .. digits, with the combo centred on x = 300
+};
+
+class ComboDrawTest : public NumberDrawTest, public testing::WithParamInterface<ComboCase> {};
+
+// The advance is combo_w (20) below 100, combo_over100_w (32) to 999 and combo_over1000_w (28)
+// from 1000; an odd number of digits puts the middle one on x.
+TEST_P(ComboDrawTest, DigitsLandAtTheirCentres) {
+  const ComboCase& c = GetParam();
   LoadDigits();
   ComboNumberLayout layout;
   layout.x = 300;
   layout.y = 200;
-  EXPECT_EQ(DrawComboNumber(digits_, layout, 123, 1000), 3);
-  EXPECT_EQ(DigitAt(332, 200), 3);
-  EXPECT_EQ(DigitAt(300, 200), 2);
-  EXPECT_EQ(DigitAt(268, 200), 1);
-  Clear(0xFF000000);
-  EXPECT_EQ(DrawComboNumber(digits_, layout, 5, 0), 0);
-  EXPECT_EQ(CountChanged(0, 0, 640, 480, 0xFF000000), 0);
+  EXPECT_EQ(DrawComboNumber(digits_, layout, c.combo, 1000), c.digits);
+  const std::string text = std::to_string(c.combo);
+  for (int k = 1; k <= c.digits; ++k)
+    EXPECT_EQ(DigitAt(c.x[k - 1], 200), text[text.size() - k] - '0') << "digit " << k;
+  if (c.digits == 0) {
+    EXPECT_EQ(CountChanged(0, 0, 640, 480, 0xFF000000), 0);
+  }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Combo, ComboDrawTest,
+    testing::Values(ComboCase{9, 0, {}}, ComboCase{10, 2, {310, 290}}, ComboCase{98, 2, {310, 290}},
+                    ComboCase{100, 3, {332, 300, 268}}, ComboCase{987, 3, {332, 300, 268}},
+                    ComboCase{1000, 4, {342, 314, 286, 258}}, ComboCase{9876, 4, {342, 314, 286, 258}},
+                    ComboCase{10000, 5, {356, 328, 300, 272, 244}},
+                    ComboCase{98765, 5, {356, 328, 300, 272, 244}}));
 
 TEST_F(NumberDrawTest, StretchedComboKeepsItsBottomEdge) {
   LoadDigits();

@@ -1,7 +1,8 @@
-// Sprite drawing read back from a software renderer: placement, transforms, blends, source
-// rectangles, the lane clip and the fills.
+// Sprite drawing read back from a software renderer: placement and source rectangles,
+// transforms, blends, the lane clip and the fills.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "graphics/graphics.h"
 #include "graphics_fixture.h"
@@ -41,76 +42,104 @@ class SpriteTest : public GraphicsTest {
   }
 };
 
-TEST_F(SpriteTest, TopLeftAndCentredPlacement) {
-  TextureHandle t = Solid("place.png", 10, 6, 0xFFFFFFFF);
-  EXPECT_EQ(DrawSprite(t, 20, 30), 0);
+// Where each draw lands: the box of changed pixels for an 8 x 8 white image (a box of -1
+// for nothing drawn).
+struct PlaceCase {
+  const char* name;
+  int (*draw)(TextureHandle);
   int x0, y0, x1, y1;
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x0, 20);
-  EXPECT_EQ(y0, 30);
-  EXPECT_EQ(x1, 29);
-  EXPECT_EQ(y1, 35);
-  Clear(kBlack);
-  EXPECT_EQ(DrawSpriteCentered(t, 100, 200), 0);
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x0, 95);
-  EXPECT_EQ(y0, 197);
-  EXPECT_EQ(x1, 104);
-  EXPECT_EQ(y1, 202);
+};
+
+class PlacementTest : public SpriteTest, public testing::WithParamInterface<PlaceCase> {};
+
+TEST_P(PlacementTest, DrawsExactlyItsBox) {
+  const PlaceCase& c = GetParam();
+  EXPECT_EQ(c.draw(Solid("place.png", 8, 8, 0xFFFFFFFF)), 0);
+  int x0 = -1, y0 = -1, x1 = -1, y1 = -1;
+  if (!ChangedBox(kBlack, &x0, &y0, &x1, &y1)) x0 = y0 = x1 = y1 = -1;
+  EXPECT_EQ(x0, c.x0);
+  EXPECT_EQ(y0, c.y0);
+  EXPECT_EQ(x1, c.x1);
+  EXPECT_EQ(y1, c.y1);
 }
 
-TEST_F(SpriteTest, ScalingKeepsTheTopLeftCorner) {
-  TextureHandle t = Solid("scale.png", 8, 4, 0xFFFFFFFF);
-  EXPECT_EQ(DrawSpriteScaled(t, 50, 60, 2.0, 3.0), 0);
-  int x0, y0, x1, y1;
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x0, 50);
-  EXPECT_EQ(y0, 60);
-  EXPECT_EQ(x1, 65);
-  EXPECT_EQ(y1, 71);
-  Clear(kBlack);
-  EXPECT_EQ(DrawSpriteScaledCentered(t, 200, 200, 0.5, 0.5), 0);
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x0, 198);
-  EXPECT_EQ(y0, 199);
-  EXPECT_EQ(x1, 201);
-  EXPECT_EQ(y1, 200);
+INSTANTIATE_TEST_SUITE_P(
+    Draws, PlacementTest,
+    testing::Values(
+        PlaceCase{"TopLeft", [](TextureHandle t) { return DrawSprite(t, 20, 30); }, 20, 30, 27, 37},
+        PlaceCase{"Centred", [](TextureHandle t) { return DrawSpriteCentered(t, 100, 200); }, 96, 196, 103, 203},
+        PlaceCase{"ScaledKeepsTopLeft", [](TextureHandle t) { return DrawSpriteScaled(t, 50, 60, 2.0, 3.0); },
+                  50, 60, 65, 83},
+        PlaceCase{"ScaledCentred",
+                  [](TextureHandle t) { return DrawSpriteScaledCentered(t, 200, 200, 0.5, 0.5); }, 198, 198, 201,
+                  201},
+        PlaceCase{"WholePart", [](TextureHandle t) { return DrawSpritePart(t, 20, 20, -1, -1); }, 20, 20, 27, 27},
+        PlaceCase{"PartWidthTruncated", [](TextureHandle t) { return DrawSpritePart(t, 20, 20, 3.9, -1); }, 20,
+                  20, 22, 27},
+        PlaceCase{"PartHeight",
+                  [](TextureHandle t) { return DrawSpritePartColor(t, 0xFFFFFFFF, 20, 20, -1, 2); }, 20, 20, 27,
+                  21},
+        // Centred on the whole image, whatever part is drawn.
+        PlaceCase{"PartCentredOnTheWholeImage",
+                  [](TextureHandle t) { return DrawSpritePartColorCentered(t, 0xFFFFFFFF, 100, 100, 4, 4); }, 96,
+                  96, 99, 99},
+        PlaceCase{"NegativePart", [](TextureHandle t) { return DrawSpritePart(t, 20, 20, -2, 5); }, -1, -1, -1,
+                  -1},
+        PlaceCase{"EmptyPart", [](TextureHandle t) { return DrawSpritePart(t, 20, 20, 0, 5); }, -1, -1, -1, -1},
+        PlaceCase{"WholeWidthCropped", [](TextureHandle t) { return DrawSpriteCropLeft(t, 30, 8, 10); }, -1, -1,
+                  -1, -1},
+        PlaceCase{"FillRect", [](TextureHandle) { return FillRect(10, 20, 30, 25, 0xFFFF8000); }, 10, 20, 29, 24}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Turns and mirrors of a 40 x 20 image, red on the left half and blue on the right, read at
+// a few points: 'R' red, 'B' blue, '.' nothing.
+struct Probe {
+  int x, y;
+  char colour;
+};
+struct TurnCase {
+  const char* name;
+  int (*draw)(TextureHandle);
+  std::vector<Probe> probes;
+};
+
+class TurnTest : public SpriteTest, public testing::WithParamInterface<TurnCase> {};
+
+TEST_P(TurnTest, HalvesLandWhereTheyShould) {
+  EXPECT_EQ(GetParam().draw(Halves(40, 20)), 0);
+  for (const Probe& p : GetParam().probes) {
+    const uint32_t px = Pixel(p.x, p.y);
+    if (p.colour == 'R') {
+      EXPECT_RGB_NEAR(px, 255, 0, 0);
+    } else if (p.colour == 'B') {
+      EXPECT_RGB_NEAR(px, 0, 0, 255);
+    } else {
+      EXPECT_EQ(gfxtest::R(px) | gfxtest::B(px), 0);
+    }
+    if (HasFailure()) FAIL() << "at (" << p.x << ", " << p.y << ")";
+  }
 }
 
-TEST_F(SpriteTest, PositiveAnglesTurnClockwiseAboutTheCentre) {
-  TextureHandle t = Halves(40, 20);
-  EXPECT_EQ(DrawSpriteRotated(t, 300, 200, 90), 0);
-  // Clockwise by a quarter turn: the left (red) half ends up on top.
-  EXPECT_RGB_NEAR(Pixel(300, 190), 255, 0, 0);
-  EXPECT_RGB_NEAR(Pixel(300, 210), 0, 0, 255);
-  EXPECT_EQ(gfxtest::R(Pixel(300, 225)) | gfxtest::B(Pixel(300, 225)), 0) << "now 40 tall";
-  EXPECT_EQ(gfxtest::R(Pixel(285, 200)) | gfxtest::B(Pixel(285, 200)), 0) << "now 20 wide";
-  Clear(kBlack);
-  EXPECT_EQ(DrawSpriteRotated(t, 300, 200, -90), 0);
-  EXPECT_RGB_NEAR(Pixel(300, 190), 0, 0, 255);
-  EXPECT_RGB_NEAR(Pixel(300, 210), 255, 0, 0);
-}
-
-TEST_F(SpriteTest, RotScaledRotatesFirstThenScalesAlongTheScreen) {
-  TextureHandle t = Halves(40, 20);
-  // Turned upright (20 x 40), then stretched twice as wide on screen: 40 x 40.
-  EXPECT_EQ(DrawSpriteRotScaled(t, 0xFFFFFFFF, 300, 200, 2.0, 1.0, 90), 0);
-  EXPECT_RGB_NEAR(Pixel(300, 185), 255, 0, 0);
-  EXPECT_RGB_NEAR(Pixel(300, 215), 0, 0, 255);
-  EXPECT_RGB_NEAR(Pixel(283, 210), 0, 0, 255);
-  EXPECT_RGB_NEAR(Pixel(317, 190), 255, 0, 0);
-  EXPECT_EQ(gfxtest::R(Pixel(300, 225)) | gfxtest::B(Pixel(300, 225)), 0);
-  EXPECT_EQ(gfxtest::R(Pixel(276, 200)) | gfxtest::B(Pixel(276, 200)), 0);
-}
-
-TEST_F(SpriteTest, UniformRotScaleAboutTheCentre) {
-  TextureHandle t = Halves(40, 20);
-  EXPECT_EQ(DrawSpriteRotScaled(t, 0xFFFFFFFF, 300, 200, 2.0, 2.0, 180), 0);
-  EXPECT_RGB_NEAR(Pixel(330, 200), 255, 0, 0);
-  EXPECT_RGB_NEAR(Pixel(270, 200), 0, 0, 255);
-  EXPECT_RGB_NEAR(Pixel(290, 215), 0, 0, 255);
-  EXPECT_EQ(gfxtest::R(Pixel(300, 225)) | gfxtest::B(Pixel(300, 225)), 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Draws, TurnTest,
+    testing::Values(
+        // Clockwise by a quarter turn about the centre: the red half on top, 40 tall, 20 wide.
+        TurnCase{"QuarterTurn", [](TextureHandle t) { return DrawSpriteRotated(t, 300, 200, 90); },
+                 {{300, 190, 'R'}, {300, 210, 'B'}, {300, 225, '.'}, {285, 200, '.'}}},
+        TurnCase{"QuarterTurnBack", [](TextureHandle t) { return DrawSpriteRotated(t, 300, 200, -90); },
+                 {{300, 190, 'B'}, {300, 210, 'R'}}},
+        // Turned upright first, then stretched twice as wide along the screen: 40 x 40.
+        TurnCase{"TurnThenScale",
+                 [](TextureHandle t) { return DrawSpriteRotScaled(t, 0xFFFFFFFF, 300, 200, 2.0, 1.0, 90); },
+                 {{300, 185, 'R'}, {300, 215, 'B'}, {283, 210, 'B'}, {317, 190, 'R'}, {300, 225, '.'},
+                  {276, 200, '.'}}},
+        TurnCase{"HalfTurnDoubled",
+                 [](TextureHandle t) { return DrawSpriteRotScaled(t, 0xFFFFFFFF, 300, 200, 2.0, 2.0, 180); },
+                 {{330, 200, 'R'}, {270, 200, 'B'}, {290, 215, 'B'}, {300, 225, '.'}}},
+        // A negative scale mirrors about the top-left corner: the image extends left of x.
+        TurnCase{"Mirrored", [](TextureHandle t) { return DrawSpriteScaled(t, 100, 100, -1, 1); },
+                 {{62, 105, 'B'}, {98, 105, 'R'}, {101, 105, '.'}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SpriteTest, AdditiveAddsSourceTimesItsAlpha) {
   Clear(0xFF643214);  // (100, 50, 20)
@@ -176,38 +205,6 @@ TEST_F(SpriteTest, StripFillsWithTheLeftmostColumn) {
   EXPECT_EQ(CountChanged(0, 0, 100, 100, kBlack), 0);
 }
 
-TEST_F(SpriteTest, PartialSourceRectangles) {
-  TextureHandle t = Solid("part.png", 10, 8, 0xFFFFFFFF);
-  int x0, y0, x1, y1;
-  EXPECT_EQ(DrawSpritePart(t, 20, 20, -1, -1), 0);
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x1 - x0 + 1, 10);
-  EXPECT_EQ(y1 - y0 + 1, 8);
-  Clear(kBlack);
-  EXPECT_EQ(DrawSpritePart(t, 20, 20, 3.9, -1), 0);
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x1 - x0 + 1, 3);
-  EXPECT_EQ(y1 - y0 + 1, 8);
-  Clear(kBlack);
-  EXPECT_EQ(DrawSpritePartColor(t, 0xFFFF0000, 20, 20, -1, 2), 0);
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x1 - x0 + 1, 10);
-  EXPECT_EQ(y1 - y0 + 1, 2);
-  EXPECT_RGB_NEAR(Pixel(21, 21), 255, 0, 0);
-  Clear(kBlack);
-  // Centred on the whole image, whatever part is drawn.
-  EXPECT_EQ(DrawSpritePartColorCentered(t, 0xFFFFFFFF, 100, 100, 4, 4), 0);
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x0, 95);
-  EXPECT_EQ(y0, 96);
-  EXPECT_EQ(x1, 98);
-  EXPECT_EQ(y1, 99);
-  Clear(kBlack);
-  EXPECT_EQ(DrawSpritePart(t, 20, 20, -2, 5), 0);
-  EXPECT_EQ(DrawSpritePart(t, 20, 20, 0, 5), 0);
-  EXPECT_EQ(CountChanged(0, 0, 100, 100, kBlack), 0);
-}
-
 TEST_F(SpriteTest, CropLeftCutsColumnsFromTheLeft) {
   TextureHandle t = Columns(10, 4);
   EXPECT_EQ(DrawSpriteCropLeft(t, 30, 0, 10), 0);
@@ -265,12 +262,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SpriteTest, FillRectCoversExactlyItsRectangle) {
   EXPECT_EQ(FillRect(10, 20, 30, 25, 0xFFFF8000), 0);
-  int x0, y0, x1, y1;
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x0, 10);
-  EXPECT_EQ(y0, 20);
-  EXPECT_EQ(x1, 29);
-  EXPECT_EQ(y1, 24);
   EXPECT_EQ(CountChanged(0, 0, 640, 480, kBlack), 20 * 5);
   Clear(kBlack);
   // Corners given the other way round, translucent: one even coat, no seam on the diagonal.
@@ -303,15 +294,6 @@ TEST_F(SpriteTest, AbsurdCoordinatesDrawNothingAndDoNotCrash) {
   EXPECT_EQ(FillRect(nan, 0, 10, 10, 0xFFFFFFFF), 0);
   EXPECT_EQ(FillTriangle(0, 0, inf, 0, 0, 10, 0xFFFFFFFF), 0);
   EXPECT_EQ(CountChanged(0, 0, 640, 480, kBlack), 0);
-}
-
-TEST_F(SpriteTest, MirroredScaleFlipsAboutTheTopLeft) {
-  TextureHandle t = Halves(20, 10);
-  EXPECT_EQ(DrawSpriteScaled(t, 100, 100, -1, 1), 0);
-  // Extends to the left of x, blue half now on the left.
-  EXPECT_RGB_NEAR(Pixel(82, 105), 0, 0, 255);
-  EXPECT_RGB_NEAR(Pixel(98, 105), 255, 0, 0);
-  EXPECT_EQ(gfxtest::R(Pixel(101, 105)) | gfxtest::B(Pixel(101, 105)), 0);
 }
 
 }  // namespace
