@@ -1,5 +1,5 @@
-// The shared Ogg Vorbis encoder: same samples give the same bytes, the stream ends with an
-// end-of-stream page, and failures come back as -1.
+// The shared Ogg Vorbis encoder: the stream ends with an end-of-stream page, and failures come
+// back as -1. (The Ogg loader tests decode what it makes.)
 #include "sound/ogg_encode.h"
 
 #include <gtest/gtest.h>
@@ -15,17 +15,6 @@ namespace {
 using soundtest::Bytes;
 using soundtest::OggPages;
 using soundtest::Tone;
-
-TEST(OggEncode, SameSamplesGiveSameBytes) {
-    std::vector<float> s = Tone(10000, 2, 44100);
-    Bytes a, b;
-    ASSERT_EQ(sound::EncodeOggVorbis(s.data(), 10000, 2, 44100, 0.3f, 42, &a), 0);
-    ASSERT_EQ(sound::EncodeOggVorbis(s.data(), 10000, 2, 44100, 0.3f, 42, &b), 0);
-    EXPECT_EQ(a, b);
-    Bytes other;
-    ASSERT_EQ(sound::EncodeOggVorbis(s.data(), 10000, 2, 44100, 0.3f, 43, &other), 0);
-    EXPECT_NE(a, other);  // the serial is in every page
-}
 
 TEST(OggEncode, LastPageCarriesTheEndFlag) {
     std::vector<float> s = Tone(20000, 1, 22050);
