@@ -269,6 +269,16 @@ std::string PauseExitName(const ::testing::TestParamInfo<std::tuple<ExitCase, in
 INSTANTIATE_TEST_SUITE_P(Charts, PauseExit, ::testing::Combine(::testing::ValuesIn(kExitCharts), ::testing::Range(0, 4)),
                          PauseExitName);
 
+TEST_F(PlayFlow, ALostDeviceOpensThePauseMenu) {
+  EnterPlay(kOneNote);
+  RunUntilClock(-1000.0);
+  playscene::NoteDeviceReset();
+  g_script = {{shell::kDikF, true, 600.0}};  // continue
+  Tick();
+  EXPECT_GT(Play.pauseElapsed.load(), 600.0) << "the worker went into the menu";
+  EXPECT_EQ(Play.paused.load(), 0);
+}
+
 // ---- replay and the debug switch -----------------------------------------------------------
 
 constexpr const char* kBranching =
