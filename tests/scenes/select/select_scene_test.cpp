@@ -213,6 +213,35 @@ TEST_F(SongSelect, SongsWithoutLevelsReadYetAreNotOpened) {
   EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgLevelsNotRead);
 }
 
+TEST_F(SongSelect, AfterQuickMovesTheLevelsShownAreThoseOfTheSongUnderTheCursor) {
+  // The real worker thread this time, answering whenever it gets round to it.
+  for (int i = 1; i <= 6; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "s%d.tja", i);
+    WriteFile(Songs() / name, Chart(name, {{"Oni", i}}));
+  }
+  shell::LoadKind.store(4);
+  shell::PreviousScene = shell::kSceneStartupLoad;
+  songselect::EnterSongSelect(now_);
+  auto frameAndWait = [&](int key) {
+    if (key) shell::WindowKeys[key] = 1;
+    now_ += 1000.0 / 120.0;
+    shell::AppClock = now_;
+    songselect::UpdateSongSelect(now_);
+    shell::WindowKeys[key] = 0;
+    usleep(1000);
+  };
+  for (int i = 0; i < 3000 && Select.phase != songselect::kPhaseBrowse; ++i) frameAndWait(0);
+  ASSERT_EQ(Select.phase, songselect::kPhaseBrowse);
+  for (int i = 0; i < 40; ++i) frameAndWait(i % 3 ? shell::kVkK : shell::kVkD);
+  for (int i = 0; i < 3000 && !songselect::LevelsReady(); ++i) frameAndWait(0);
+  ASSERT_TRUE(songselect::LevelsReady());
+  const char* title = TitleUnderCursor();
+  ASSERT_EQ(title[0], 's');
+  EXPECT_EQ(library::CourseLevels[3].load(), title[1] - '0') << title;
+  shell::SceneId.store(shell::kSceneBoot);  // the worker ends by itself
+}
+
 // --- course select --------------------------------------------------------------------------
 
 struct CourseCase {
