@@ -71,26 +71,24 @@ class ResourceLoaderTest : public ::testing::Test {
 };
 
 TEST_F(ResourceLoaderTest, HandshakeHoldsResourcesReadyClearWhileTheJobRuns) {
-  // The song select background is a pipe: the job stops on it while it reads the image, until
-  // the test lets it go on.
+  // The background is a pipe: the job skips it like a missing file instead of waiting on it.
+  Png("SongSelect/Bg/message_songselect.png");
   std::string fifo = theme_ + "/SongSelect/Bg/bg.png";
-  WriteFile(theme_ + "/SongSelect/Bg/keep", "");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   shell::LoadKind.store(shell::kSceneSongSelect);
   shell::ScenePhase.store(2);
   theme::StartResourceLoader();
   EXPECT_EQ(shell::ResourcesReady.load(), 0);
-  int fd = -1;
-  while (fd < 0 && shell::ScenePhase.load(std::memory_order_acquire) != 9) {
-    fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);  // succeeds once the loader opens it
-    if (fd < 0) platform::TimeSleepMs(1);
+  // Drawing is allowed again before the scene may go on: whoever sees phase 9 sees ready.
+  for (;;) {
+    int phase = shell::ScenePhase.load(std::memory_order_acquire);
+    int ready = shell::ResourcesReady.load(std::memory_order_acquire);
+    if (phase == 9) {
+      EXPECT_EQ(ready, 1);
+      break;
+    }
+    platform::TimeSleepMs(1);
   }
-  ASSERT_GE(fd, 0) << "the job never opened its background picture";
-  EXPECT_EQ(shell::ResourcesReady.load(std::memory_order_acquire), 0);
-  EXPECT_EQ(shell::ScenePhase.load(std::memory_order_acquire), 2);
-  close(fd);
-  WaitForLoader();
-  EXPECT_EQ(shell::ResourcesReady.load(), 1);
   EXPECT_EQ(theme::select_assets::Bg, -1);
 }
 
