@@ -14,7 +14,7 @@ PAUSES="${3:-20}"
 [ -x "$BUILD/Kodoban" ] || { echo "no $BUILD/Kodoban: build first" >&2; exit 1; }
 if [ -z "$CHART" ]; then
   for dir in "$BUILD" "$ROOT/build"; do
-    CHART="$(find "$dir/Kodoban Demo" -name 'clockwork_garden.tja' 2>/dev/null | head -1)"
+    CHART="$(find "$dir/Kodoban Demo" -name 'clockwork_garden.tja' 2>/dev/null | head -1 || true)"
     [ -n "$CHART" ] && break
   done
 fi
