@@ -67,7 +67,7 @@ void DrawNumbers(double t) {
                                   {L.roll_p1_x, L.roll_p1_y}};
   for (int i = 0; i < kNumberCount; ++i) {
     int shown = 0;
-    const int32_t v = ShownNumber(i, t, &shown);
+    const int64_t v = ShownNumber(i, t, &shown);
     if (shown == 0) continue;
     const bool big = i == kScore;
     DrawDigitNumber(big ? ra::ScoreNumber : ra::ScoreSNumber, v, shown, at[i].x, at[i].y,

@@ -132,7 +132,7 @@ void SetResultSoundObserver(ResultSoundObserver observer);
 // The value of number i that is shown at timeline t: the digits reached so far (from the ones
 // place leftwards), with the digit being counted rolling. *shownDigits receives how many digits
 // are drawn (0 before the number starts).
-int32_t ShownNumber(int i, double t, int* shownDigits);
+int64_t ShownNumber(int i, double t, int* shownDigits);
 
 void ResetResultState();
 

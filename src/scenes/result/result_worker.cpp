@@ -258,7 +258,7 @@ void StopResultWorker(int maxWaitMs) {
 void SetResultKeySource(ResultKeySource source) { g_keySource = source; }
 void SetResultSoundObserver(ResultSoundObserver observer) { g_soundObserver.store(observer); }
 
-int32_t ShownNumber(int i, double t, int* shownDigits) {
+int64_t ShownNumber(int i, double t, int* shownDigits) {
   const int d = Result.digits[i];
   const int32_t v = Result.value[i];
   const double start = kNumberStartMs[i];
@@ -283,7 +283,7 @@ int32_t ShownNumber(int i, double t, int* shownDigits) {
   const int tick = std::clamp(int(std::floor((t - start - k * kStepMs) / kTickMs)), 0, 9);
   const int own = int((v / place) % 10);
   const int rolling = (own + tick + 1) % 10;
-  return int32_t(rolling * place + reached);
+  return rolling * place + reached;
 }
 
 void ResetResultState() {

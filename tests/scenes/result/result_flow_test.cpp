@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -48,6 +49,13 @@ TEST_P(ResultCountingTest, EveryDigitTicksAndEveryNumberLandsOnItsValue) {
     RunUntil(Result.clock.load() + 1);
     ASSERT_GE(Result.timeline.load(), last);
     last = Result.timeline.load();
+    int shown = 0;  // a rolling digit never garbles the digits around it
+    const int64_t v = result::ShownNumber(result::kScore, last, &shown);
+    if (shown > 0) {
+      const int64_t below = int64_t(std::pow(10.0, shown - 1));
+      ASSERT_TRUE(v >= 0 && v < below * 10) << v << " in " << shown << " digits";
+      ASSERT_EQ(v % below, Result.value[result::kScore] % below) << "digits already counted changed";
+    }
   }
   EXPECT_EQ(CountPlayed(ra::CountSound, ra::kCountSoundCopies), 10 * totalDigits);
   EXPECT_EQ(CountPlayed(ra::DonSound, ra::kDonSoundCopies), result::kNumberCount);
