@@ -90,18 +90,17 @@ void DrawComboSparkles(const FieldFrame& f) {
 
 void DrawHitEffect(int code, double d, double y) {
   if (code == play::kEffectBigDonGreat || code == play::kEffectBigKatGreat) {
-    // The big Great burst: a ring that spreads out, a star that pulses and fades, and a
-    // second flash as the ring goes.
+    // The big Great burst: a ring that spreads out, a star that flickers and fades, and a
+    // second flash as the ring goes. (Only the ring is scaled: scaled additive drawing is the
+    // dear kind on the software path.)
     if (d >= 350) return;
     const double ring = Fit(pa::Effect[0], std::max(1.0 / 3.0, d / 200.0));
     graphics::DrawSpriteScaledAddCentered(pa::Effect[0], White(HoldThenFade(d, 200, 150)), kMarkX, y,
                                           ring, ring);
-    const double pulse = Fit(pa::Effect[2], 1.0 + 0.12 * SinDeg(360.0 * d / 120.0));
-    graphics::DrawSpriteScaledAddCentered(pa::Effect[2], White(HoldThenFade(d, 120, 180)), kMarkX, y,
-                                          pulse, pulse);
+    const double flicker = 0.8 + 0.2 * std::cos(kPi * 2.0 * d / 60.0);
+    graphics::DrawSpriteAddCentered(pa::Effect[2], White(HoldThenFade(d, 120, 180) * flicker), kMarkX, y);
     if (d >= 200)
-      graphics::DrawSpriteScaledAddCentered(pa::Effect[0], White(HoldThenFade(d - 200, 0, 150)), kMarkX,
-                                            y, Fit(pa::Effect[0], 1.2), Fit(pa::Effect[0], 1.2));
+      graphics::DrawSpriteAddCentered(pa::Effect[0], White(HoldThenFade(d - 200, 0, 150)), kMarkX, y);
     return;
   }
   int image;
@@ -296,9 +295,11 @@ void DrawComboBalloon(const FieldFrame& f) {
       Fit(pa::ComboBalloonP1, d >= 50 && d < 200 ? 1.0 + 0.12 * SinDeg(180.0 * (d - 50) / 150.0) : 1.0);
   graphics::DrawSpriteScaledColorCentered(pa::ComboBalloonP1, White(alpha), L().combo_balloon_x,
                                           L().combo_balloon_y, pop, pop);
-  graphics::DrawDigitNumber(pa::ComboBalloonNumber, f.combo, graphics::NumberDigitCount(f.combo),
+  // The balloon celebrates the round count it appeared for, not the hits that follow.
+  const int reached = f.combo / 10 * 10;
+  graphics::DrawDigitNumber(pa::ComboBalloonNumber, reached, graphics::NumberDigitCount(reached),
                             L().combo_balloon_num_x, L().combo_balloon_num_y,
-                            f.combo < 1000 ? L().combo_balloon_num_w : L().combo_balloon_num_over1000_w,
+                            reached < 1000 ? L().combo_balloon_num_w : L().combo_balloon_num_over1000_w,
                             White(alpha));
 }
 
