@@ -39,10 +39,16 @@ void DrawIris(int course, double scale, double alpha) {
     graphics::FillRect(0, 0, graphics::kScreenWidth, graphics::kScreenHeight, fill);
     return;
   }
-  // Whole pixels, so that the bands meet the image without a seam.
-  double left = std::floor(kScreenCentreX - w / 2), right = std::ceil(kScreenCentreX + w / 2);
-  double top = std::floor(kScreenCentreY - h / 2), bottom = std::ceil(kScreenCentreY + h / 2);
-  // Four bands around the image; none of them overlaps another.
+  graphics::DrawSpriteScaledColorCentered(image, WithAlpha(0xFFFFFF, alpha), kScreenCentreX,
+                                          kScreenCentreY, scale, scale);
+  // The bands go on top and reach a pixel into the image (whose rim is in the course's colour
+  // anyway), so that no filtered edge of the scaled picture shows as a seam.
+  double left = std::ceil(kScreenCentreX - w / 2) + 1, right = std::floor(kScreenCentreX + w / 2) - 1;
+  double top = std::ceil(kScreenCentreY - h / 2) + 1, bottom = std::floor(kScreenCentreY + h / 2) - 1;
+  if (right <= left || bottom <= top) {
+    graphics::FillRect(0, 0, graphics::kScreenWidth, graphics::kScreenHeight, fill);
+    return;
+  }
   if (top > 0) graphics::FillRect(0, 0, graphics::kScreenWidth, top, fill);
   if (bottom < graphics::kScreenHeight)
     graphics::FillRect(0, bottom, graphics::kScreenWidth, graphics::kScreenHeight, fill);
@@ -50,8 +56,6 @@ void DrawIris(int course, double scale, double alpha) {
   if (left > 0) graphics::FillRect(0, bandTop, left, bandBottom, fill);
   if (right < graphics::kScreenWidth)
     graphics::FillRect(right, bandTop, graphics::kScreenWidth, bandBottom, fill);
-  graphics::DrawSpriteScaledColorCentered(image, WithAlpha(0xFFFFFF, alpha), kScreenCentreX,
-                                          kScreenCentreY, scale, scale);
 }
 
 }  // namespace
