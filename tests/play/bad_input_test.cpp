@@ -142,31 +142,6 @@ TEST(SimInputs, ParsesPressesAndReportsTheFirstBadLine) {
   }
 }
 
-TEST(SimInputs, KeyGoesDownForItsHoldAndRepeatsReadAsNewPresses) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 5000.0);
-  play::SimResult r;
-  play::SimBegin(play::SimOptions{}, {Press(100.0, "F", 3), Press(200.0, "F", 50), Press(220.0, "F", 10)}, &r);
-  auto f = [] { return shell::DirectKeys[shell::kDikF].load(); };
-  ASSERT_TRUE(play::SimRunUntil(99.0));
-  EXPECT_EQ(f(), 0);
-  ASSERT_TRUE(play::SimRunUntil(100.0));
-  EXPECT_EQ(f(), 1);
-  ASSERT_TRUE(play::SimRunUntil(102.0));
-  EXPECT_EQ(f(), 3);
-  ASSERT_TRUE(play::SimRunUntil(103.0));
-  EXPECT_EQ(f(), 0);
-  ASSERT_TRUE(play::SimRunUntil(219.0));
-  EXPECT_EQ(f(), 20);
-  ASSERT_TRUE(play::SimRunUntil(220.0));
-  EXPECT_EQ(f(), 1);  // pressed again while held
-  ASSERT_TRUE(play::SimRunUntil(249.0));
-  EXPECT_GT(f(), 1);  // the longer press still holds it
-  ASSERT_TRUE(play::SimRunUntil(250.0));
-  EXPECT_EQ(f(), 0);
-  play::SimFinish(&r);
-}
-
 TEST(SimOutput, JsonListsEveryField) {
   ChartBuilder b;
   b.Note(chart::kNoteDon, 1000.0);

@@ -142,14 +142,6 @@ TEST_F(Playback, LoopingRepeatsUntilStopped) {
     EXPECT_EQ(sound::IsSoundPlaying(h), 0);
 }
 
-TEST_F(Playback, ReleaseAllStopsLoopingSounds) {
-    int h = Load(MakeConstantWave(4410, 100));
-    sound::PlaySound(h, true);
-    sound::ReleaseAllSounds();
-    platform::TimeAdvanceVirtualMs(500.0);
-    EXPECT_EQ(sound::IsSoundPlaying(h), -1);
-}
-
 // With a device the callback renders; drive it by hand on the virtual clock.
 class DevicePlayback : public Playback {
 protected:
