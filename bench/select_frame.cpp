@@ -88,7 +88,7 @@ void EnterThousandSongFolder() {
   songselect::EnterSongSelect(g_now);
   library::RunLibraryRequest();
   SettleInBrowse();
-  while (std::strcmp(library::SongList.items[library::CursorAtDepth(0)].title, "Many") != 0) Press(shell::kVkK);
+  while (std::strcmp(library::SongList.items[songselect::CursorAt(0)].title, "Many") != 0) Press(shell::kVkK);
   Press(shell::kVkF);
   SettleInBrowse();
 }

@@ -112,7 +112,7 @@ void PlaceBars(double now, Bar bars[kBarPlaces]) {
   int count = ItemCount();
   if (count == 0) return;
   if (Select.phase == kPhaseListEntering && !ListReadyNow()) return;
-  int cursor = library::CursorAtDepth(library::BrowseState.shownDepth);
+  int cursor = ShownCursor();
   if (cursor < 0 || cursor >= count) cursor = 0;
   double t = now - Select.phaseStart;
   bool courseSelect = Select.phase == kPhaseCourseSelect || Select.phase == kPhaseStartingPlay;
@@ -277,7 +277,7 @@ double SongPanelAlpha(double now, const Bar bars[kBarPlaces]) {
 int CourseStatus(int course) {
   if (Select.dropped) return Select.droppedClearStatus[course];
   if (!CursorOnSong()) return 0;
-  int cursor = library::CursorAtDepth(library::BrowseState.shownDepth);
+  int cursor = ShownCursor();
   return SongList.items[cursor].clearStatus[course];
 }
 
@@ -343,7 +343,7 @@ void DrawBestScores(double alpha) {
       {l.hard_score_board_x, l.hard_score_board_y, l.hard_score_num_x, l.hard_score_num_y},
       {l.oni_score_board_x, l.oni_score_board_y, l.oni_score_num_x, l.oni_score_num_y},
       {l.edit_score_board_x, l.edit_score_board_y, l.edit_score_num_x, l.edit_score_num_y}};
-  int cursor = library::CursorAtDepth(library::BrowseState.shownDepth);
+  int cursor = ShownCursor();
   const library::SongListItem& item = SongList.items[cursor];
   uint32_t colour = WithAlpha(kWhite, alpha);
   double advance = l.score_num_w;

@@ -26,7 +26,6 @@ SelectSceneState Select;
 
 namespace {
 
-using library::BrowseState;
 using library::SongList;
 
 constexpr int kHighestScrollSpeed = 4;
@@ -35,6 +34,10 @@ constexpr int kHighestScrollSpeed = 4;
 // idle (its request word 0): a request written while the worker finishes another would be
 // wiped by the worker's own "done", and the levels it reports would belong to the old item.
 int g_wantedRequest = library::kRequestNone;
+// The scene's own browse state. The worker reads library::BrowseState while it handles a
+// request, so the scene moves its cursor here and hands the worker a copy with each request,
+// written only while the worker is idle.
+library::BrowseStateTable g_browse = {};
 bool g_listArrived = false;  // the list of the current phase 1 has been taken
 int g_soundRing[3] = {0, 0, 0};
 
@@ -68,6 +71,7 @@ void WantRequest(int request) {
 void PostWantedRequest() {
   if (g_wantedRequest == library::kRequestNone) return;
   if (library::LibraryRequest.load(std::memory_order_acquire) != library::kRequestNone) return;
+  library::BrowseState = g_browse;
   if (g_wantedRequest == library::kRequestFullScan)
     library::ListReady.store(0, std::memory_order_release);
   library::LevelsStatus.store(library::kLevelsPending, std::memory_order_release);
@@ -111,9 +115,9 @@ void MoveList(int dir, double now) {
 void LeaveForFolder(const char* folder, int newDepth, double now) {
   char path[library::kPathBytes];
   std::snprintf(path, sizeof path, "%s", folder);
-  std::snprintf(BrowseState.currentFolder, sizeof BrowseState.currentFolder, "%s", path);
-  BrowseState.previousDepth = BrowseState.depth;
-  BrowseState.depth = uint8_t(newDepth);
+  std::snprintf(g_browse.currentFolder, sizeof g_browse.currentFolder, "%s", path);
+  g_browse.previousDepth = g_browse.depth;
+  g_browse.depth = uint8_t(newDepth);
   SetPhase(kPhaseListLeaving, now);
 }
 
@@ -121,7 +125,7 @@ void OpenItemUnderCursor(double now) {
   int cursor = CursorRef();
   const library::SongListItem& item = SongList.items[cursor];
   if (item.kind == library::kGenreFolderItem) {
-    int depth = BrowseState.depth;
+    int depth = g_browse.depth;
     if (cursor == 0) {
       PlayMenuSound(kCancel);
       if (depth == 0) {
@@ -148,7 +152,7 @@ void OpenItemUnderCursor(double now) {
 
 void GoBackUp(double now) {
   PlayMenuSound(kCancel);
-  int depth = BrowseState.depth;
+  int depth = g_browse.depth;
   if (depth == 0) {
     RestartFromStartupLoad();
     return;
@@ -158,7 +162,7 @@ void GoBackUp(double now) {
   } else {
     // No back item (the folder vanished or can't be read): its parent is the way back.
     char parent[library::kPathBytes];
-    std::snprintf(parent, sizeof parent, "%s", BrowseState.currentFolder);
+    std::snprintf(parent, sizeof parent, "%s", g_browse.currentFolder);
     library::CutParentPath(parent);
     LeaveForFolder(parent, depth - 1, now);
   }
@@ -223,9 +227,9 @@ void EnterList(double now) {
   if (!g_listArrived) {
     g_listArrived = true;
     int count = ItemCount();
-    BrowseState.shownDepth = BrowseState.depth;
+    g_browse.shownDepth = g_browse.depth;
     int& cursor = CursorRef();
-    if (BrowseState.previousDepth < BrowseState.depth) {
+    if (g_browse.previousDepth < g_browse.depth) {
       cursor = count > 1 ? 1 : 0;
     } else if (cursor < 0 || cursor >= count) {
       cursor = 0;  // the folder holds fewer items than when the cursor was left here
@@ -248,7 +252,7 @@ void ChooseCourse(double now) {
     PlayMenuSound(kCancel);
     Select.dropped = false;
     RequestLevels();
-    BrowseState.previousDepth = BrowseState.depth;
+    g_browse.previousDepth = g_browse.depth;
     SetPhase(kPhaseListEntering, now);
     return;
   }
@@ -268,12 +272,12 @@ void ChooseCourse(double now) {
   if (Select.courseCursor < library::kCourseCount) {
     PlayMenuSound(kDon);
     Select.chosenCourse = Select.courseCursor;
-    BrowseState.previousDepth = BrowseState.depth;
+    g_browse.previousDepth = g_browse.depth;
     SetPhase(kPhaseStartingPlay, now);
   } else if (Select.courseCursor == kPlaceBack) {
     PlayMenuSound(kCancel);
     Select.dropped = false;
-    BrowseState.previousDepth = BrowseState.depth;
+    g_browse.previousDepth = g_browse.depth;
     SetPhase(kPhaseListEntering, now);
   }
 }
@@ -290,6 +294,18 @@ void SyncDropAcceptance() {
 
 }  // namespace
 
+library::BrowseStateTable& SceneBrowse() { return g_browse; }
+
+int32_t& CursorAt(int depth) {
+  return g_browse.cursor[std::clamp(depth, 0, library::kCursorSlots - 1)];
+}
+
+int ShownCursor() {
+  int count = ItemCount();
+  int cursor = CursorAt(g_browse.shownDepth);
+  return cursor >= 0 && cursor < count ? cursor : 0;
+}
+
 int ItemCount() {
   if (library::ListReady.load(std::memory_order_acquire) != 1) return 0;
   return std::clamp<int>(SongList.itemCount, 0, library::kSongListCapacity);
@@ -301,7 +317,7 @@ bool ListReadyNow() {
 }
 
 int& CursorRef() {
-  int32_t& cursor = library::CursorAtDepth(BrowseState.depth);
+  int32_t& cursor = CursorAt(g_browse.depth);
   int count = ItemCount();
   if (count > 0 && (cursor < 0 || cursor >= count)) cursor = 0;
   return cursor;
@@ -310,7 +326,7 @@ int& CursorRef() {
 bool CursorOnSong() {
   int count = ItemCount();
   if (count == 0) return false;
-  int cursor = library::CursorAtDepth(BrowseState.shownDepth);
+  int cursor = ShownCursor();
   if (cursor < 0 || cursor >= count) return false;
   return SongList.items[cursor].kind == library::kSongEntryItem;
 }
@@ -362,19 +378,19 @@ void EnterSongSelect(double now) {
   bool backFromPlay = (Select.enteredFrom == shell::kScenePlay ||
                        Select.enteredFrom == shell::kSceneResult) &&
                       library::ListReady.load(std::memory_order_acquire) == 1 &&
-                      BrowseState.currentFolder[0] != '\0';
+                      g_browse.currentFolder[0] != '\0';
   if (!backFromPlay) {
-    std::snprintf(BrowseState.currentFolder, sizeof BrowseState.currentFolder, "%s",
+    std::snprintf(g_browse.currentFolder, sizeof g_browse.currentFolder, "%s",
                   shell::ScoreRoot);
-    BrowseState.depth = 0;
-    BrowseState.previousDepth = -1;
-    BrowseState.shownDepth = 0;
+    g_browse.depth = 0;
+    g_browse.previousDepth = -1;
+    g_browse.shownDepth = 0;
     Select.courseCursor = kStartCoursePlace;
     RequestFullScan();
   } else {
     // The list is still valid; the song just played gets its new marks at once.
-    BrowseState.previousDepth = BrowseState.depth;
-    library::RereadSongRecordOfItem(library::CursorAtDepth(BrowseState.depth));
+    g_browse.previousDepth = g_browse.depth;
+    library::RereadSongRecordOfItem(CursorAt(g_browse.depth));
     RequestLevels();
   }
   PostWantedRequest();
@@ -425,6 +441,7 @@ void SongSelectFrame() {
 
 void ResetSongSelect() {
   Select = SelectSceneState{};
+  g_browse = library::BrowseStateTable{};
   g_wantedRequest = library::kRequestNone;
   g_listArrived = false;
   for (int& ring : g_soundRing) ring = 0;

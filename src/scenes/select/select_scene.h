@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "library/song_files.h"
+#include "library/song_list.h"
 
 namespace songselect {
 
@@ -65,6 +66,11 @@ bool IsDroppableChartPath(const char* path);
 // the cursor of the current depth (kept within the list), whether the item under the shown
 // cursor is a song, whether the levels of the item under the cursor are read, and the levels
 // of the chart the course select offers (a dropped chart's own).
+// The scene's browse state (current folder, depth, a cursor per depth); the library worker
+// gets a copy of it with every request.
+library::BrowseStateTable& SceneBrowse();
+int32_t& CursorAt(int depth);
+int ShownCursor();  // the cursor the list is drawn round, kept within the list
 int ItemCount();
 bool ListReadyNow();
 int& CursorRef();

@@ -105,7 +105,7 @@ class SongSelect : public ::testing::Test {
     for (int i = 0; i < 400 && Select.phase != songselect::kPhaseBrowse; ++i) Frame();
     ASSERT_EQ(Select.phase, songselect::kPhaseBrowse);
   }
-  int Cursor() const { return library::CursorAtDepth(library::BrowseState.depth); }
+  int Cursor() const { return songselect::CursorAt(songselect::SceneBrowse().depth); }
   const char* TitleUnderCursor() const { return library::SongList.items[Cursor()].title; }
   // Moves with K until the item under the cursor has this title.
   void BrowseTo(const char* title) {
@@ -133,7 +133,7 @@ TEST_F(SongSelect, AFolderHoldingOnlyTheBackItemStartsOnIt) {
   BrowseTo("Empty");
   Press(shell::kVkF);
   SettleInBrowse();
-  EXPECT_EQ(library::BrowseState.depth, 1);
+  EXPECT_EQ(songselect::SceneBrowse().depth, 1);
   ASSERT_EQ(library::SongList.itemCount, 1);
   EXPECT_EQ(Cursor(), 0);
   Press(shell::kVkK);  // one item: the cursor wraps onto itself
@@ -152,12 +152,12 @@ TEST_F(SongSelect, ComingBackUpRestoresTheParentsCursor) {
   int popAt = Cursor();
   Press(shell::kVkJ);
   SettleInBrowse();
-  EXPECT_EQ(library::BrowseState.depth, 1);
+  EXPECT_EQ(songselect::SceneBrowse().depth, 1);
   EXPECT_EQ(Cursor(), 1) << "entering a folder starts on the first entry after the back item";
   EXPECT_STREQ(TitleUnderCursor(), "A");
   Press(shell::kVkEscape);
   SettleInBrowse();
-  EXPECT_EQ(library::BrowseState.depth, 0);
+  EXPECT_EQ(songselect::SceneBrowse().depth, 0);
   EXPECT_EQ(Cursor(), popAt);
   EXPECT_NE(Cursor(), rockAt);
 }
@@ -168,7 +168,7 @@ TEST_F(SongSelect, TheCursorWrapsRoundAtBothEnds) {
   Enter();
   int count = library::SongList.itemCount;
   ASSERT_EQ(count, 3);  // back item and two songs
-  library::CursorAtDepth(0) = count - 1;
+  songselect::CursorAt(0) = count - 1;
   Press(shell::kVkK);
   EXPECT_EQ(Cursor(), 0);
   Press(shell::kVkD);
@@ -474,7 +474,7 @@ TEST_F(SongSelectDrawing, HostileTitlesAndAFullListDrawInEveryPhase) {
     for (int i = 0; i < library::SongList.itemCount; ++i)
       if (fs::path(library::SongList.items[i].path).filename() == name) at = i;
     ASSERT_GE(at, 0) << name;
-    library::CursorAtDepth(0) = at;
+    songselect::CursorAt(0) = at;
     Press(shell::kVkD);
     Press(shell::kVkK);
     Frames(800);  // the bar opens, the panel and the best scores show
