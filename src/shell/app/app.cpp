@@ -67,6 +67,16 @@ void ProbeKeysForTrace() {
   if (platform::TraceEnabled()) shell::PollKeyboard(g_traceProbeKeys);
 }
 
+// Main-thread work once the loader is done. Textures decoded by the loader become renderer
+// textures now, not during the next scene's first frames. The frame pacing starts a new batch:
+// the time spent waiting for the loader is not made up by running the new scene's first
+// frames back to back.
+void AfterLoad() {
+  graphics::UploadPendingTextures();
+  shell::FrameLimiter.index = 0;
+  shell::FrameLimiter.batchStarted = false;
+}
+
 void RunStartupLoad() {
   if (shell::SceneFrame != 1) return;
   FillLoadingScreen();
@@ -208,9 +218,7 @@ int StartUp() {
   shell::LoaderHooks.endFrame = EndFrame;
   shell::LoaderHooks.startLoader = theme::StartResourceLoader;
   shell::LoaderHooks.exitProgram = ExitProgram;
-  // Textures decoded by the loader become renderer textures now, not during the next
-  // scene's first frames.
-  shell::LoaderHooks.afterLoad = graphics::UploadPendingTextures;
+  shell::LoaderHooks.afterLoad = AfterLoad;
   return 0;
 }
 
