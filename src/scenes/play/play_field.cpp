@@ -198,10 +198,11 @@ void CharacterPose(const FieldFrame& f, int* image, double* lift) {
     return;
   }
   if (f.combo >= 10) {
-    const double d = SinceCombo(f, f.combo / 10 * 10) - 100.0;
-    if (d >= 0 && d < 440) {
+    // A hop in the 440 ms after each round ten of the combo, leaving the ground at 100 ms.
+    const double d = SinceCombo(f, f.combo / 10 * 10);
+    if (d >= 100 && d < 440) {
       *image = pa::CharaP1[4];
-      *lift = 20.0 * SinDeg(180.0 * d / 440.0);
+      *lift = 20.0 * SinDeg(180.0 * (d - 100) / 340.0);
       return;
     }
   }
