@@ -6,7 +6,7 @@
 //   bench_play_frame --film CHART.tja COURSE OUTDIR FROM TO STEP
 // The second form draws the field of an auto play of a chart on the virtual clock into PNG
 // files, one for each PlayClock value FROM, FROM + STEP, ... TO (ms), for looking at motion
-// frame by frame.
+// frame by frame. With KODOBAN_FILM_IDLE=1 nobody plays: every note is missed.
 // BM_PlayFrame/0 is an ordinary mid-song frame: combo 40, half a gauge, a few effects, 25
 // notes and 8 bar lines on the lane. BM_PlayFrame/1 is the busiest moment we can build: gogo
 // begun half a second ago (fire, gogo lane, the splash still running), combo 365 (flower,
@@ -259,7 +259,7 @@ int Film(char** argv) {
   const std::string dir = argv[4];
   const double from = std::atof(argv[5]), to = std::atof(argv[6]), step = std::atof(argv[7]);
   play::SimOptions options;
-  options.autoPlay = true;
+  options.autoPlay = std::getenv("KODOBAN_FILM_IDLE") == nullptr;
   play::SimResult result;
   play::SimBegin(options, {}, &result);
   for (double c = from; step > 0 && c <= to; c += step) {
