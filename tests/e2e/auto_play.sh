@@ -68,6 +68,8 @@ if judged != list(range(notes)):
     problems.append(f"judged notes {judged}, expected 0..{notes - 1}")
 if codes != [25]:
     problems.append(f"judgement codes {codes}, expected only Great (25)")
+if "Sanitizer" in open(sys.argv[3], errors="replace").read():
+    problems.append("a sanitizer reported a problem (sanitized builds)")
 if problems:
     print("\n".join(problems))
     print(open(sys.argv[3]).read())
