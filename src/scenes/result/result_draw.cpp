@@ -324,6 +324,11 @@ ResultFrameTimes CurrentFrameTimes() {
 
 void DrawResultScreen(const ResultFrameTimes& times) {
   const double t = times.timeline;
+  // Once the iris has closed, the opaque fill hides everything below it.
+  if (times.leaving && times.sinceLeave >= kIrisMs) {
+    DrawLeaving(times.sinceLeave);
+    return;
+  }
   DrawBackground(times.clock);
   DrawNumbers(t);
   DrawSoulGauge(t);
