@@ -5,6 +5,9 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -21,9 +24,11 @@
 #include "scenes/select/select_scene.h"
 #include "shell/config.h"
 #include "shell/keyboard.h"
+#include "shell/scene_change.h"
 #include "shell/state.h"
 #include "support/temp_folder.h"
 #include "theme/assets.h"
+#include "theme/resource_loader.h"
 
 namespace {
 
@@ -309,6 +314,62 @@ TEST_F(SongSelect, BackFromTheCourseSelectReturnsToTheList) {
   SettleInBrowse();
   EXPECT_EQ(Cursor(), at);
 }
+
+TEST_F(SongSelect, ThePlayStartsThroughTheLoaderOnceTheIrisHasClosed) {
+  WriteFile(Songs() / "song.tja", Chart("Song", {{"Hard", 3}, {"Oni", 7}}));
+  Enter();
+  BrowseTo("Song");
+  Frames(50);
+  Press(shell::kVkF);
+  Frame();
+  Press(shell::kVkJ);
+  ASSERT_EQ(Select.phase, songselect::kPhaseStartingPlay);
+  static std::atomic<int> loaderKind{-1};
+  shell::LoaderHooks = shell::SceneChangeHooks{};
+  shell::LoaderHooks.endFrame = [] {};
+  shell::LoaderHooks.startLoader = [] {
+    std::thread([] {
+      loaderKind.store(shell::LoadKind.load());
+      shell::ResourcesReady.store(1, std::memory_order_release);
+      shell::ScenePhase.store(shell::kScenePhaseLoaded, std::memory_order_release);
+    }).detach();
+  };
+  // Whole frames as the main loop runs them: nothing is handed over before 1100 ms.
+  for (int i = 0; i < 200 && shell::SceneId.load() == shell::kSceneSongSelect; ++i) {
+    now_ += 1000.0 / 120.0;
+    shell::AppClock = now_;
+    shell::SceneFrame = 2;
+    songselect::SongSelectFrame();
+    if (shell::SceneId.load() != shell::kSceneSongSelect) {
+      EXPECT_GE(now_ - Select.phaseStart, 1100.0);
+    }
+  }
+  shell::LoaderHooks = shell::SceneChangeHooks{};
+  EXPECT_EQ(shell::SceneId.load(), shell::kScenePlay);
+  EXPECT_EQ(loaderKind.load(), shell::kScenePlay);
+  EXPECT_EQ(fs::path(theme::LoadChartPath), Songs() / "song.tja");
+  EXPECT_EQ(theme::LoadCourse, 3);
+}
+
+struct RootExit {
+  const char* name;
+  int key;
+};
+class LeavingTheRoot : public SongSelect, public ::testing::WithParamInterface<RootExit> {};
+
+TEST_P(LeavingTheRoot, ReloadsThroughTheStartUpLoad) {
+  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 1}}));
+  Enter();
+  songselect::CursorAt(0) = 0;  // the back item
+  Press(GetParam().key);
+  EXPECT_EQ(shell::SceneId.load(), shell::kSceneStartupLoad);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, LeavingTheRoot,
+                         ::testing::Values(RootExit{"FOnTheBackItem", shell::kVkF},
+                                           RootExit{"Escape", shell::kVkEscape},
+                                           RootExit{"Backspace", shell::kVkBack}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- options --------------------------------------------------------------------------------
 
