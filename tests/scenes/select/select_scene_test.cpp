@@ -201,23 +201,6 @@ TEST_F(SongSelect, ASongWhoseChartVanishedCanBeBrowsedButNotOpened) {
   EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgLevelsNotRead);
 }
 
-TEST_F(SongSelect, SongsWithoutLevelsReadYetAreNotOpened) {
-  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 5}}));
-  WriteFile(Songs() / "b.tja", Chart("B", {{"Oni", 5}}));
-  Enter();
-  // A move and F in the same frame as far as the worker is concerned: no answer yet.
-  shell::WindowKeys[shell::kVkK] = 1;
-  now_ += 8;
-  songselect::UpdateSongSelect(now_);
-  shell::WindowKeys[shell::kVkK] = 0;
-  shell::WindowKeys[shell::kVkF] = 1;
-  now_ += 8;
-  songselect::UpdateSongSelect(now_);
-  shell::WindowKeys[shell::kVkF] = 0;
-  EXPECT_EQ(Select.phase, songselect::kPhaseBrowse);
-  EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgLevelsNotRead);
-}
-
 TEST_F(SongSelect, AfterQuickMovesTheLevelsShownAreThoseOfTheSongUnderTheCursor) {
   // The real worker thread this time, answering whenever it gets round to it.
   for (int i = 1; i <= 6; ++i) {
@@ -301,18 +284,6 @@ TEST_F(SongSelect, ChoosingACourseStartsThePlayWithItsOptions) {
   EXPECT_EQ(Select.chosenCourse, 2);
   EXPECT_TRUE(shell::AutoPlay);
   EXPECT_EQ(fs::path(Select.chosenChartPath), Songs() / "song.tja");
-}
-
-TEST_F(SongSelect, BackFromTheCourseSelectReturnsToTheList) {
-  WriteFile(Songs() / "song.tja", Chart("Song", {{"Oni", 7}}));
-  Enter();
-  BrowseTo("Song");
-  int at = Cursor();
-  Frames(50);
-  Press(shell::kVkF);
-  Press(shell::kVkBack);
-  SettleInBrowse();
-  EXPECT_EQ(Cursor(), at);
 }
 
 TEST_F(SongSelect, ThePlayStartsThroughTheLoaderOnceTheIrisHasClosed) {
