@@ -44,6 +44,27 @@ uint32_t WithAlpha(double alpha, uint32_t rgb = 0xFFFFFF) {
 
 double Clamp01(double v) { return std::clamp(v, 0.0, 1.0); }
 
+// The message swells from 0.8 to 1.2 over its first 100 ms and settles to 1.0 by 21600.
+double MessageScale(double t) {
+  const double d = t - kCountEndMs;
+  if (d < 100.0) return 0.8 + 0.4 * Clamp01(d / 100.0);
+  if (d < 200.0) return 1.2 - 0.2 * (d - 100.0) / 100.0;
+  return 1.0;
+}
+
+// It fades in over 100 ms and out from 23600 to 24050.
+double MessageAlpha(double t) {
+  const double fadeOutFrom = kMessageEndMs - 450.0;
+  if (t >= fadeOutFrom) return Clamp01(1.0 - (t - fadeOutFrom) / 450.0);
+  return Clamp01((t - kCountEndMs) / 100.0);
+}
+
+// Fraction of the meter shown: it fills to the gauge from 7500 to 9200.
+double GaugeFill(double gauge, double t) {
+  const double g = std::clamp(gauge, 0.0, 100.0) / 100.0;
+  return g * Clamp01((t - kGaugeStartMs) / kGaugeFillMs);
+}
+
 void DrawBackground(double clock) {
   const theme::ResultLayoutData& L = theme::ResultLayout;
   DrawSprite(Result.failed ? ra::Failed : ra::Clear, 0, 0);
@@ -293,24 +314,6 @@ void DrawLeaving(double d) {
 
 void ReleaseResultPictures() {
   for (OutlinedPicture& p : g_titlePictures) DropPicture(p);
-}
-
-double MessageScale(double t) {
-  const double d = t - kCountEndMs;
-  if (d < 100.0) return 0.8 + 0.4 * Clamp01(d / 100.0);
-  if (d < 200.0) return 1.2 - 0.2 * (d - 100.0) / 100.0;
-  return 1.0;
-}
-
-double MessageAlpha(double t) {
-  const double fadeOutFrom = kMessageEndMs - 450.0;
-  if (t >= fadeOutFrom) return Clamp01(1.0 - (t - fadeOutFrom) / 450.0);
-  return Clamp01((t - kCountEndMs) / 100.0);
-}
-
-double GaugeFill(double gauge, double t) {
-  const double g = std::clamp(gauge, 0.0, 100.0) / 100.0;
-  return g * Clamp01((t - kGaugeStartMs) / kGaugeFillMs);
 }
 
 ResultFrameTimes CurrentFrameTimes() {

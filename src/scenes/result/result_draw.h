@@ -23,11 +23,4 @@ void DrawResultScreen(const ResultFrameTimes& times);
 // lets them go when it ends, before the renderer could.
 void ReleaseResultPictures();
 
-// Scale of the message (0.8 -> 1.2 over its first 100 ms, settling to 1.0 by 21600) and its
-// alpha (fade in over 100 ms, out from 23600 to 24050), at timeline t.
-double MessageScale(double t);
-double MessageAlpha(double t);
-// Fraction of the meter width shown at timeline t for a gauge of 0 to 100.
-double GaugeFill(double gauge, double t);
-
 }  // namespace result
