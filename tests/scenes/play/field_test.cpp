@@ -50,8 +50,13 @@ class FieldTest : public gfxtest::GraphicsTest {
   // A solid picture; its colour is remembered by handle.
   int Picture(int w, int h, uint32_t argb) {
     char name[32];
-    std::snprintf(name, sizeof name, "p%d.png", serial_++);
-    const int handle = graphics::LoadTexture(gfxtest::WriteSolidPng(name, w, h, argb).c_str());
+    std::snprintf(name, sizeof name, "/p%d.png", serial_++);
+    const std::string path = gfxtest::TestDir() + name;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_FillRect(s, nullptr, argb);
+    EXPECT_EQ(IMG_SavePNG(s, path.c_str()), 0);
+    SDL_FreeSurface(s);
+    const int handle = graphics::LoadTexture(path.c_str());
     EXPECT_NE(handle, -1);
     return handle;
   }
