@@ -38,19 +38,6 @@ class BgScriptTest : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(BgScriptTest, FadeInIsInvisibleThenHalfThenWhite) {
-  Load("#BG_NAME(a.png)\n#APPEAR_FADE_IN(1000,2000)\n");
-  bool drawn;
-  At(BgNormalList, 0, 999, &drawn);
-  EXPECT_FALSE(drawn);
-  EXPECT_EQ(Alpha(At(BgNormalList, 0, 1500, &drawn)), 127);
-  EXPECT_TRUE(drawn);
-  BgSprite s = At(BgNormalList, 0, 2000, &drawn);
-  EXPECT_TRUE(drawn);
-  EXPECT_EQ(s.colour, 0xFFFFFFFFu);
-  EXPECT_EQ(BgNormalList.max_appear_end, 2000);
-}
-
 TEST_F(BgScriptTest, ReflectIsATriangleWave) {
   Load("#BG_NAME(a.png)\n#POINT(0,40)\n#MOVE_X_REFLECT(100,2000)\n");
   EXPECT_DOUBLE_EQ(At(BgNormalList, 0, 0).x, 0.0);
