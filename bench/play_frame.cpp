@@ -3,6 +3,8 @@
 // busiest frame under 4 ms (median).
 //
 //   bench_play_frame [benchmark flags]
+// On a busy machine run it as the game's main loop runs, at the lowest real-time priority
+// (chrt -f 1 bench_play_frame ...), or the wall time mostly measures the wait for a core.
 //   bench_play_frame --film CHART.tja COURSE OUTDIR FROM TO STEP
 // The second form draws the field of an auto play of a chart on the virtual clock into PNG
 // files, one for each PlayClock value FROM, FROM + STEP, ... TO (ms), for looking at motion
