@@ -54,33 +54,26 @@ class LibraryRequests : public ::testing::Test {
   TempSongFolder tmp_;
 };
 
-TEST_F(LibraryRequests, FullScanOnEntryReadsLevelsOfItemOne) {
+// Entering a folder lists it and reads the levels of item 1; a levels-only request reads the
+// item under the cursor. Folders and places past the list are unreadable.
+TEST_F(LibraryRequests, LevelsFollowTheItemUnderTheCursor) {
   EnterFolder("Lib", 0, -1);
   EXPECT_EQ(library::RunLibraryRequest(), library::kRequestFullScan);
-  EXPECT_EQ(ListReady.load(), 1);
   EXPECT_EQ(LibraryRequest.load(), 0);
   ASSERT_EQ(library::SongList.itemCount, 4);
-  // Item 1 is the Pop folder: a folder can't be opened as a chart.
-  EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);
+  EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);  // item 1 is the Pop folder
   EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 0, 0, 0}));
-}
-
-TEST_F(LibraryRequests, LevelsOnlyReadsTheItemUnderTheCursor) {
-  EnterFolder("Lib", 0, -1);
-  library::RunLibraryRequest();
   library::CursorAtDepth(0) = IndexOf("Lib/a.tja");
   LevelsStatus.store(0);
   LibraryRequest.store(library::kRequestLevelsOnly, std::memory_order_release);
   EXPECT_EQ(library::RunLibraryRequest(), library::kRequestLevelsOnly);
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);
   EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 7, 7, 0}));
-  // A cursor past the list reads nothing and says so.
   library::CursorAtDepth(0) = 99;
   LibraryRequest.store(library::kRequestLevelsOnly);
   library::RunLibraryRequest();
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);
-  // No request: nothing happens.
-  EXPECT_EQ(library::RunLibraryRequest(), 0);
+  EXPECT_EQ(library::RunLibraryRequest(), 0);  // no request: nothing happens
 }
 
 TEST_F(LibraryRequests, ComingUpALevelUsesTheRememberedCursor) {
