@@ -69,10 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"SpacesInsideBrackets", "[ a ]\nk=v\n", "a", "k", "v"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(IniTest, MissingFileGivesDefault) {
-  EXPECT_EQ(Read("a", "k", "fallback"), "fallback");
-}
-
 TEST_F(IniTest, OverlongValueIsCutToTheBuffer) {
   Write("[a]\nk=" + std::string(5000, 'x') + "\n");
   char buf[10];
@@ -80,70 +76,50 @@ TEST_F(IniTest, OverlongValueIsCutToTheBuffer) {
   EXPECT_EQ(std::string(buf), std::string(9, 'x'));
 }
 
-TEST_F(IniTest, IntegerReadTakesLeadingDigitsOnly) {
+TEST_F(IniTest, IntegerReadTakesLeadingDigitsOnlyAndSaturates) {
+  EXPECT_EQ(Read("a", "k", "fallback"), "fallback");  // no file at all
   Write("[a]\nsize=800px\nneg= -5\nword=abc\nempty=\n");
   EXPECT_EQ(platform::IniReadInt("a", "size", 1, path_.c_str()), 800);
   EXPECT_EQ(platform::IniReadInt("a", "neg", 1, path_.c_str()), -5);
   EXPECT_EQ(platform::IniReadInt("a", "word", 1, path_.c_str()), 0);
   EXPECT_EQ(platform::IniReadInt("a", "missing", 7, path_.c_str()), 7);
-}
-
-TEST(IniTextToInt, ConvertsAndSaturates) {
   EXPECT_EQ(platform::IniTextToInt("  +42abc"), 42);
   EXPECT_EQ(platform::IniTextToInt("-"), 0);
-  EXPECT_EQ(platform::IniTextToInt(""), 0);
   EXPECT_EQ(platform::IniTextToInt("99999999999999999999"), 2147483647);
   EXPECT_EQ(platform::IniTextToInt("-99999999999999999999"), -2147483647 - 1);
 }
 
-TEST_F(IniTest, WriteCreatesFileAndSection) {
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
-  ASSERT_TRUE(platform::IniWriteString("a", "j", "w", path_.c_str()));
-  EXPECT_EQ(Contents(), "[a]\r\nk=v\r\nj=w\r\n");
+struct WriteCase {
+  const char* name;
+  std::string before;  // "" : no file
+  const char* value;
+  std::string after;
+};
+
+class IniWriteCases : public IniTest, public ::testing::WithParamInterface<WriteCase> {};
+
+// Writes k=value into section a: only the bytes of that value change.
+TEST_P(IniWriteCases, ChangesOnlyTheValue) {
+  if (!GetParam().before.empty()) Write(GetParam().before);
+  ASSERT_TRUE(platform::IniWriteString("a", "k", GetParam().value, path_.c_str()));
+  EXPECT_EQ(Contents(), GetParam().after);
 }
 
-TEST_F(IniTest, WriteReplacesOnlyTheFirstMatchingValue) {
-  Write("; comment \xff\n[A]\nK = old\nk=dup\n[b]\nk=other\n");
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "new", path_.c_str()));
-  EXPECT_EQ(Contents(), "; comment \xff\n[A]\nK =new\nk=dup\n[b]\nk=other\n");
-}
-
-TEST_F(IniTest, WriteOfTheSameValueKeepsEveryByte) {
-  const std::string original = "[a]\r\nk = \"v\"  \r\nx=1";
-  Write(original);
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
-  EXPECT_EQ(Contents(), original);
-}
-
-TEST_F(IniTest, WriteAddsKeyAtTheEndOfItsSection) {
-  Write("[a]\nx=1\n\n[b]\ny=2\n");
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
-  EXPECT_EQ(Contents(), "[a]\nx=1\nk=v\n\n[b]\ny=2\n");
-}
-
-TEST_F(IniTest, WriteAfterALastLineWithoutNewline) {
-  Write("[a]\r\nx=1");
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
-  EXPECT_EQ(Contents(), "[a]\r\nx=1\r\nk=v\r\n");
-  Write("[b]\ny=2");
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "v", path_.c_str()));
-  EXPECT_EQ(Contents(), "[b]\ny=2\n[a]\nk=v\n");
-}
-
-TEST_F(IniTest, WriteKeepsBinaryJunkAndNulBytes) {
-  std::string original("[a]\n\x00\x01\x02\n\xfe\xff=\x80\nk=1\n", 17);
-  Write(original);
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "2", path_.c_str()));
-  std::string expected = original;
-  expected[expected.size() - 2] = '2';
-  EXPECT_EQ(Contents(), expected);
-}
-
-TEST_F(IniTest, WrittenValueStaysOnItsLine) {
-  ASSERT_TRUE(platform::IniWriteString("a", "k", "v\r\n[b]\r\nx=planted", path_.c_str()));
-  EXPECT_EQ(Contents(), "[a]\r\nk=v\r\n");
-  EXPECT_EQ(Read("b", "x"), "DEF");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Semantics, IniWriteCases,
+    ::testing::Values(
+        WriteCase{"CreatesFileAndSection", "", "v", "[a]\r\nk=v\r\n"},
+        WriteCase{"ReplacesOnlyTheFirstMatch", "; comment \xff\n[A]\nK = old\nk=dup\n[b]\nk=other\n",
+                  "new", "; comment \xff\n[A]\nK =new\nk=dup\n[b]\nk=other\n"},
+        WriteCase{"SameValueKeepsEveryByte", "[a]\r\nk = \"v\"  \r\nx=1", "v", "[a]\r\nk = \"v\"  \r\nx=1"},
+        WriteCase{"AddsKeyAtTheEndOfItsSection", "[a]\nx=1\n\n[b]\ny=2\n", "v", "[a]\nx=1\nk=v\n\n[b]\ny=2\n"},
+        WriteCase{"AfterALastLineWithoutNewline", "[a]\r\nx=1", "v", "[a]\r\nx=1\r\nk=v\r\n"},
+        WriteCase{"NewSectionAfterALastLineWithoutNewline", "[b]\ny=2", "v", "[b]\ny=2\n[a]\nk=v\n"},
+        WriteCase{"KeepsBinaryJunkAndNulBytes", std::string("[a]\n\x00\x01\x02\n\xfe\xff=\x80\nk=1\n", 17),
+                  "2", std::string("[a]\n\x00\x01\x02\n\xfe\xff=\x80\nk=2\n", 17)},
+        // A value can't plant lines of its own.
+        WriteCase{"ValueStaysOnItsLine", "", "v\r\n[b]\r\nx=planted", "[a]\r\nk=v\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IniTest, WriteIntoUnwritableFolderFailsAndKeepsNothingHalfWritten) {
   std::string missing = dir_ + "/no/such/folder/x.ini";

@@ -209,24 +209,6 @@ TEST_F(Mixer, MixerThreadsPlayWhileTheCallbackRenders) {
     EXPECT_EQ(platform::MixerRenderedFrames(), 400 * 256);
 }
 
-// Without a device nothing is rendered and the stream follows the clock.
-TEST(MixerClock, FollowsTheVirtualClockWithoutADevice) {
-    platform::TimeUseVirtualClock(100.0, false);
-    platform::MixerReset();
-    auto p = std::make_shared<MixerPcm>();
-    p->samples.assign(44100 * 2, 1);
-    int a = platform::MixerCreateBuffer(p);
-    platform::MixerPlay(a, false);
-    platform::TimeAdvanceVirtualMs(500.0);
-    EXPECT_EQ(platform::MixerGetPosition(a), 22050);
-    platform::TimeAdvanceVirtualMs(600.0);
-    EXPECT_EQ(platform::MixerGetStatus(a), 0);
-    EXPECT_EQ(platform::MixerGetPosition(a), 0);
-    EXPECT_FALSE(platform::MixerHasDevice());
-    platform::MixerReset();
-    platform::TimeUseRealClock();
-}
-
 // Sets an environment variable for the scope of a test.
 class EnvSetting {
 public:
@@ -250,7 +232,8 @@ private:
     std::string saved_;
 };
 
-// SDL's dummy driver keeps no time: the mixer stays on the clock.
+// SDL's dummy driver keeps no time: the mixer stays on the clock (what a song does on the
+// clock is the sound module's test).
 TEST(MixerDevice, TheDummyDriverLeavesTheStreamOnTheClock) {
     EnvSetting driver("SDL_AUDIODRIVER", "dummy");
     platform::TimeUseVirtualClock(0.0, false);
