@@ -12,14 +12,21 @@
 #include "platform/mixer.h"
 
 #include <SDL.h>
+#include <pthread.h>
+#include <sched.h>
+#include <time.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "platform/time.h"
 
@@ -86,9 +93,20 @@ struct Mixer {
     double mapRate = kFramesPerMs;
     std::vector<int32_t> acc;
     MixerCallbackObserver observer = nullptr;
+    bool paced = false;  // the paced output stands in for the device
 };
 
 Mixer gMix;
+
+// The paced output: a thread of our own that renders a device buffer at each absolute
+// deadline of CLOCK_MONOTONIC and appends it to a file. It is touched only by MixerOpen
+// and MixerClose, never under gMix.lock (the thread takes that lock to render).
+struct PacedOutput {
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    FILE* file = nullptr;
+};
+PacedOutput gPaced;
 
 bool ValidId(int id) { return id >= 0 && id < kMixerBuffers && gMix.buffers[id].used; }
 
@@ -241,8 +259,7 @@ void RecordStamp(double ms, int64_t frame) {
     gMix.mapValid = true;
 }
 
-void RenderLocked(int16_t* out, int frames) {
-    double now = TimeNowMs();
+void RenderLocked(int16_t* out, int frames, double now) {
     int64_t first = gMix.streamEnd;
     RecordStamp(now, first);
     if (gMix.acc.size() < static_cast<size_t>(frames) * 2) gMix.acc.resize(static_cast<size_t>(frames) * 2);
@@ -257,7 +274,7 @@ void RenderLocked(int16_t* out, int frames) {
 void AudioCallback(void*, Uint8* stream, int len) {
     int frames = len / 4;
     std::lock_guard<std::mutex> g(gMix.lock);
-    RenderLocked(reinterpret_cast<int16_t*>(stream), frames);
+    RenderLocked(reinterpret_cast<int16_t*>(stream), frames, TimeNowMs());
     if (len % 4) std::memset(stream + frames * 4, 0, len % 4);
 }
 
@@ -269,6 +286,59 @@ void ResetStreamLocked(int mode) {
     gMix.mapValid = false;
     gMix.mapRate = kFramesPerMs;
     gMix.clockStarted = false;
+}
+
+// The paced output's loop. One device buffer falls due every kMixerDeviceFrames / 44 100 s,
+// counted from the start, so a late wake-up delays that one buffer and never the ones after
+// it; and each buffer is rendered as if the device had asked for it exactly at its deadline.
+// The stream clock the mixer sees is then the deadline schedule, as steady as a sound
+// card's crystal, whatever the scheduler does to this thread. Commands are unaffected by a
+// late wake-up: they take effect a latency after their moment, beyond the buffer due.
+void PacedLoop() {
+    // Real-time priority where the system allows it, an ordinary thread otherwise.
+    sched_param sp{};
+    sp.sched_priority = std::min(20, sched_get_priority_max(SCHED_FIFO));
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp);
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    const int64_t startNs = static_cast<int64_t>(start.tv_sec) * 1000000000 + start.tv_nsec;
+    int16_t buf[kMixerDeviceFrames * kMixerChannels];
+    for (int64_t k = 0; !gPaced.stop.load(std::memory_order_acquire); ++k) {
+        const int64_t frames = k * kMixerDeviceFrames;
+        const int64_t due = startNs + frames / kMixerRate * 1000000000 + frames % kMixerRate * 1000000000 / kMixerRate;
+        timespec at{};
+        at.tv_sec = static_cast<time_t>(due / 1000000000);
+        at.tv_nsec = static_cast<long>(due % 1000000000);
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) != 0) {
+            if (gPaced.stop.load(std::memory_order_acquire)) return;
+        }
+        {
+            std::lock_guard<std::mutex> g(gMix.lock);
+            RenderLocked(buf, kMixerDeviceFrames, static_cast<double>(due) / 1.0e6);
+        }
+        std::fwrite(buf, sizeof buf, 1, gPaced.file);
+    }
+}
+
+int OpenPaced(const char* path) {
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return -1;
+    {
+        std::lock_guard<std::mutex> g(gMix.lock);
+        ResetStreamLocked(kModeDevice);
+        gMix.paced = true;
+    }
+    gPaced.file = f;
+    gPaced.stop.store(false, std::memory_order_release);
+    gPaced.thread = std::thread(PacedLoop);
+    return 0;
+}
+
+void ClosePaced() {
+    gPaced.stop.store(true, std::memory_order_release);
+    if (gPaced.thread.joinable()) gPaced.thread.join();
+    if (gPaced.file) std::fclose(gPaced.file);
+    gPaced.file = nullptr;
 }
 
 // Source sample reader: one channel of one frame as signed 16-bit.
@@ -334,6 +404,7 @@ std::shared_ptr<const MixerPcm> MixerConvertPcm(const uint8_t* data, size_t byte
 
 int MixerOpen() {
     if (MixerHasDevice()) return 0;
+    if (const char* paced = std::getenv("KODOBAN_PACED_AUDIO"); paced && *paced) return OpenPaced(paced);
     bool weInit = false;
     if (!SDL_WasInit(SDL_INIT_AUDIO)) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return -1;
@@ -372,17 +443,21 @@ int MixerOpen() {
 void MixerClose() {
     SDL_AudioDeviceID dev = 0;
     bool weInit = false;
+    bool paced = false;
     {
         std::lock_guard<std::mutex> g(gMix.lock);
         dev = gMix.device;
         weInit = gMix.weInitAudio;
+        paced = gMix.paced;
     }
     // closing waits for the callback, which takes the lock: not under it
     if (dev) SDL_CloseAudioDevice(dev);
     if (weInit) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (paced) ClosePaced();
     std::lock_guard<std::mutex> g(gMix.lock);
     gMix.device = 0;
     gMix.weInitAudio = false;
+    gMix.paced = false;
     if (gMix.mode != kModeClock) {
         // the stream continues on the clock from where it was
         int64_t keep = gMix.streamEnd;
@@ -393,7 +468,7 @@ void MixerClose() {
 
 bool MixerHasDevice() {
     std::lock_guard<std::mutex> g(gMix.lock);
-    return gMix.device != 0;
+    return gMix.device != 0 || gMix.paced;
 }
 
 void MixerOpenManual() {
@@ -473,7 +548,7 @@ int64_t MixerBufferFrames(int id) {
 void MixerRender(int16_t* out, int frames) {
     if (!out || frames <= 0) return;
     std::lock_guard<std::mutex> g(gMix.lock);
-    RenderLocked(out, frames);
+    RenderLocked(out, frames, TimeNowMs());
 }
 
 double MixerStreamFrameAt(double ms) {

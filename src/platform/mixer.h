@@ -45,6 +45,12 @@ std::shared_ptr<const MixerPcm> MixerConvertPcm(const uint8_t* data, size_t byte
 // Opens the SDL audio device (SDL_INIT_AUDIO is initialised here if needed). 0, or -1
 // (then the mixer keeps running without output). On SDL's dummy driver no device is
 // opened and 0 is returned: the stream then follows the clock, as without a device.
+//
+// KODOBAN_PACED_AUDIO=FILE opens the paced output instead, for measuring sound: a thread
+// of ours renders one device buffer at every absolute deadline of CLOCK_MONOTONIC (at
+// real-time priority where allowed) and appends the stream to FILE (44 100 Hz stereo
+// signed 16-bit little-endian). Its stream clock is the deadline schedule itself, so a
+// late wake-up of the thread moves no sound. Needs the real clock.
 int MixerOpen();
 void MixerClose();
 bool MixerHasDevice();
