@@ -16,30 +16,7 @@ class KeyboardTest : public ::testing::Test {
   void TearDown() override { SetUp(); }
 };
 
-// One frame of the main loop: the scene reads the counters, then the pump advances them and
-// dispatches the frame's key messages.
-TEST_F(KeyboardTest, WindowKeyReadsOneOnlyOnTheFirstFrame) {
-  shell::WindowKeysAdvance();
-  shell::WindowKeyDown(shell::kVkF);
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 1);
-  shell::WindowKeysAdvance();
-  shell::WindowKeyDown(shell::kVkF);  // auto-repeat
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 2);
-  shell::WindowKeysAdvance();
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 3);
-  shell::WindowKeyUp(shell::kVkF);
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 0);
-  shell::WindowKeysAdvance();
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 0);
-}
-
-TEST_F(KeyboardTest, PressAndReleaseWithinOneFrameNeverReadsOne) {
-  shell::WindowKeysAdvance();
-  shell::WindowKeyDown(shell::kVkJ);
-  shell::WindowKeyUp(shell::kVkJ);
-  EXPECT_EQ(shell::WindowKeys[shell::kVkJ], 0);
-}
-
+// How window keys count frames is shown through the message pump (frame_update_test).
 TEST_F(KeyboardTest, OutOfRangeKeysAreIgnored) {
   shell::WindowKeyDown(-1);
   shell::WindowKeyDown(256);
