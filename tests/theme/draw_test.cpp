@@ -5,6 +5,7 @@
 #include <string>
 
 #include "graphics/graphics.h"
+#include "graphics/graphics_fixture.h"
 #include "shell/config.h"
 #include "theme/bg_script.h"
 #include "theme/layout.h"
@@ -20,27 +21,19 @@ constexpr uint32_t kBlue = 0xFF0000FFu;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kYellow = 0xFFFFFF00u;
 
-class StageDrawTest : public ::testing::Test {
+// The graphics tests' 640 x 480 software screen, drawn into directly as the game does.
+class StageDrawTest : public gfxtest::GraphicsTest {
  protected:
   void SetUp() override {
     dir_ = testsupport::MakeTempFolder("theme-draw");
-    graphics::ResetTextureTable();
-    screen_ = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
-    ASSERT_NE(screen_, nullptr);
-    renderer_ = SDL_CreateSoftwareRenderer(screen_);
-    ASSERT_NE(renderer_, nullptr) << SDL_GetError();
-    graphics::GraphicsInit(renderer_);
+    GraphicsTest::SetUp();
     theme::ResetStage();
     theme::SetDefaultLayouts();
-    Clear();
     for (double& b : stepBeat_) b = -1000000000.0;
   }
   void TearDown() override {
     theme::ResetStage();
-    graphics::GraphicsShutdown();
-    graphics::ResetTextureTable();
-    SDL_DestroyRenderer(renderer_);
-    SDL_FreeSurface(screen_);
+    GraphicsTest::TearDown();
     testsupport::RemoveTempFolder(dir_);
   }
   int Image(const std::string& name, int w, int h, uint32_t argb) {
@@ -50,16 +43,7 @@ class StageDrawTest : public ::testing::Test {
     EXPECT_NE(handle, -1) << name;
     return handle;
   }
-  void Clear() {
-    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-  }
-  uint32_t Pixel(int x, int y) {
-    SDL_RenderFlush(renderer_);
-    return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(screen_->pixels) +
-                                       y * screen_->pitch)[x] | 0xFF000000u;
-  }
+  void Clear() { GraphicsTest::Clear(kBlack); }
   theme::StageClock Clock() {
     theme::StageClock c;
     c.gauge_step_beat = stepBeat_;
@@ -68,8 +52,6 @@ class StageDrawTest : public ::testing::Test {
   }
 
   std::string dir_;
-  SDL_Surface* screen_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
   double stepBeat_[101];
   theme::StageEffect effects_[theme::kEffectRingSize] = {};
 };
