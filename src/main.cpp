@@ -1,6 +1,6 @@
 // The program Kodoban. Without arguments it starts on the song select; with a chart it goes
 // straight into the play of that chart (see ParseCommandLine).
-#include "shell/app/app.h"
+#include "app/app.h"
 
 int main(int argc, char** argv) {
   const int parsed = app::ParseCommandLine(argc, argv);

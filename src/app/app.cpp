@@ -1,4 +1,4 @@
-#include "shell/app/app.h"
+#include "app/app.h"
 
 #include <SDL.h>
 #include <sched.h>
