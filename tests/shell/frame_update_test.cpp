@@ -127,6 +127,8 @@ TEST_F(FrameUpdateTest, PumpAdvancesCountersBeforeDispatching) {
   platform::PushEventForTest(Key(platform::EventKind::kKeyUp, shell::kVkF));
   shell::MessagePump();
   EXPECT_EQ(shell::WindowKeys[shell::kVkF], 0);
+  shell::MessagePump();  // and stays released
+  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 0);
   // Pressed and released within one frame's messages: never reads 1.
   platform::PushEventForTest(Key(platform::EventKind::kKeyDown, shell::kVkJ));
   platform::PushEventForTest(Key(platform::EventKind::kKeyUp, shell::kVkJ));
