@@ -7,6 +7,7 @@
 
 #include "chart/chart.h"
 #include "platform/time.h"
+#include "platform/trace.h"
 #include "play/play_internal.h"
 #include "shell/config.h"
 #include "shell/state.h"
@@ -225,6 +226,9 @@ void StartPlayClock() {
   // OFFSET, kept in this form so that whole milliseconds stay whole.
   Play.clockStart = (Play.offset <= -kLeadInMs) ? Play.offset : -kLeadInMs;
   Play.clockReference.store(now, r);
+  // Scripted players map chart times to the trace's clock with this: PlayClock c falls at
+  // reference + (c - start), until a pause moves the reference.
+  platform::TraceWrite("playclock", "\"reference\":%.3f,\"start\":%.3f", now, Play.clockStart);
   const double c0 = Play.clockStart;
   Play.playClock.store(c0, r);
   if (!SongValid(Sounds.song)) {

@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "chart/song_identity.h"
 #include "library/library_worker.h"
 #include "library/record_file.h"
 #include "library/song_list.h"
+#include "platform/json_text.h"
 #include "platform/message_box.h"
+#include "platform/trace.h"
 #include "platform/video.h"
 #include "scenes/select/launch_play.h"
 #include "scenes/select/play_start.h"
+#include "scenes/select/preview.h"
 #include "scenes/select/select_timing.h"
 #include "shell/config.h"
 #include "shell/keyboard.h"
@@ -292,6 +296,42 @@ void SyncDropAcceptance() {
   if (!accept) shell::DroppedFilePath[0] = '\0';
 }
 
+// The trace's view of the scene (for scripted players): one "select" event whenever the
+// phase, the folder depth, the cursor, the course cursor, the readiness of the levels or the
+// auto play option change.
+void TraceSelectState() {
+  if (!platform::TraceEnabled()) return;
+  static int last[6] = {-1, -1, -1, -1, -1, -1};
+  int count = ItemCount();
+  int cursor = count > 0 ? ShownCursor() : -1;
+  int now[6] = {Select.phase, g_browse.depth, cursor, Select.courseCursor, LevelsReady() ? 1 : 0,
+                shell::AutoPlay ? 1 : 0};
+  if (std::equal(now, now + 6, last)) return;
+  std::copy(now, now + 6, last);
+  std::string item = "null";
+  if (cursor >= 0) {
+    const library::SongListItem& it = SongList.items[cursor];
+    item.clear();
+    platform::AppendJsonString(item, it.path);
+    char marks[160];
+    std::snprintf(marks, sizeof marks, ",\"kind\":%d,\"clear\":[%d,%d,%d,%d,%d],\"best\":[%d,%d,%d,%d,%d]",
+                  it.kind, it.clearStatus[0], it.clearStatus[1], it.clearStatus[2], it.clearStatus[3],
+                  it.clearStatus[4], it.bestScore[0], it.bestScore[1], it.bestScore[2], it.bestScore[3],
+                  it.bestScore[4]);
+    item += marks;
+  }
+  platform::TraceWrite("select", "\"phase\":%d,\"depth\":%d,\"cursor\":%d,\"course\":%d,\"levels\":%d,\"auto\":%d,\"count\":%d,\"item\":%s",
+                       now[0], now[1], now[2], now[3], now[4], now[5], count, item.c_str());
+}
+
+// The song under the open bar plays while the player browses; anything else silences it.
+void UpdateSongPreview(double now) {
+  bool browsing = shell::SceneId.load(std::memory_order_acquire) == shell::kSceneSongSelect &&
+                  Select.phase == kPhaseBrowse && CursorOnSong();
+  const char* chart = browsing ? SongList.items[ShownCursor()].path : nullptr;
+  UpdatePreview(now, chart, Select.slideInstant + kBarOpenDelayMs + kBarOpenMs);
+}
+
 }  // namespace
 
 library::BrowseStateTable& SceneBrowse() { return g_browse; }
@@ -420,6 +460,8 @@ void UpdateSongSelect(double now) {
   }
   PostWantedRequest();
   SyncDropAcceptance();
+  TraceSelectState();
+  UpdateSongPreview(now);
 }
 
 void SongSelectFrame() {
@@ -445,6 +487,7 @@ void ResetSongSelect() {
   g_wantedRequest = library::kRequestNone;
   g_listArrived = false;
   for (int& ring : g_soundRing) ring = 0;
+  ResetPreview();
 }
 
 }  // namespace songselect
