@@ -9,6 +9,7 @@
 
 #include "graphics/graphics.h"
 #include "library/save_data.h"
+#include "platform/controller.h"
 #include "platform/events.h"
 #include "platform/keystate.h"
 #include "platform/message_box.h"
@@ -190,8 +191,10 @@ int StartUp() {
   if (platform::MixerOpen() != 0)
     std::fprintf(stderr, "Kodoban: no audio device (%s); playing without sound\n", SDL_GetError());
 
-  // 7: the keyboard and mouse are the key state fed by the event pump.
+  // 7: the keyboard and mouse are the key state fed by the event pump; drum controllers and
+  // game pads feed it too, each opened by the pump when SDL reports it plugged in.
   platform::KeyStateSetFocus(true);
+  platform::ControllerStart();
 
   // 8: run state, global save data, configuration.
   library::RemoveStaleSaveTemporaries();  // left by a kill between a write and its rename
@@ -256,6 +259,7 @@ void Teardown() {
   graphics::GraphicsShutdown();
   graphics::ReleaseAllFonts();
   platform::MixerClose();
+  platform::ControllerStop();
   platform::VideoShutdown();
   platform::ReleaseInstanceLock();
 }

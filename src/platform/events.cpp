@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/controller.h"
 #include "platform/keystate.h"
 #include "platform/time.h"
 #include "platform/video.h"
@@ -42,7 +43,17 @@ WindowEvent Make(EventKind kind) {
   return e;
 }
 
+// A pad's drum press or release, for the window keys.
+void PushPadKey(int virtualKey, bool down) {
+  WindowEvent e = Make(down ? EventKind::kKeyDown : EventKind::kKeyUp);
+  e.virtualKey = virtualKey;
+  Push(e);
+}
+
+bool IsPadEvent(Uint32 type) { return type >= SDL_JOYAXISMOTION && type < SDL_FINGERDOWN; }
+
 void Translate(const SDL_Event& ev) {
+  if (IsPadEvent(ev.type) && ControllerHandleEvent(ev, EventSeenMs(), PushPadKey)) return;
   switch (ev.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -137,6 +148,7 @@ void DrainSdl(int* n) {
     Translate(ev);
     ++*n;
   }
+  ControllerAfterPump(EventSeenMs(), PushPadKey);
 }
 }  // namespace
 

@@ -3,11 +3,13 @@
 #include <SDL_scancode.h>
 
 #include <atomic>
+#include <cstdint>
 
 namespace platform {
 
 namespace {
-std::atomic<bool> g_down[kKeyStateCount];
+// Which sources hold each key down: bit 0 the keyboard, bit n a drum controller's slot n - 1.
+std::atomic<uint32_t> g_held[kKeyStateCount];
 std::atomic<double> g_pressMs[kKeyStateCount];
 std::atomic<bool> g_focus{true};
 
@@ -15,15 +17,25 @@ bool InRange(int code) { return code >= 0 && code < kKeyStateCount; }
 }  // namespace
 
 void KeyStateSet(int scanCode, bool down, double seenMs) {
-  if (!InRange(scanCode) || scanCode == 0) return;
-  // A press keeps the moment it was first seen; auto-repeat is not a new press.
-  if (down && !g_down[scanCode].load(std::memory_order_relaxed))
-    g_pressMs[scanCode].store(seenMs, std::memory_order_relaxed);
-  g_down[scanCode].store(down, std::memory_order_release);
+  KeyStateSetFrom(kKeySourceKeyboard, scanCode, down, seenMs);
+}
+
+void KeyStateSetFrom(int source, int scanCode, bool down, double seenMs) {
+  if (!InRange(scanCode) || scanCode == 0 || source < 0 || source >= kKeySourceCount) return;
+  const uint32_t bit = 1u << source;
+  // A press keeps the moment it was first seen by any source; auto-repeat, or a second source
+  // joining one that already holds the key, is not a new press.
+  if (down) {
+    if (g_held[scanCode].load(std::memory_order_relaxed) == 0)
+      g_pressMs[scanCode].store(seenMs, std::memory_order_relaxed);
+    g_held[scanCode].fetch_or(bit, std::memory_order_release);
+  } else {
+    g_held[scanCode].fetch_and(~bit, std::memory_order_release);
+  }
 }
 
 bool KeyStateIsDown(int scanCode) {
-  return InRange(scanCode) && g_down[scanCode].load(std::memory_order_acquire);
+  return InRange(scanCode) && g_held[scanCode].load(std::memory_order_acquire) != 0;
 }
 
 double KeyStatePressTime(int scanCode) {
@@ -36,7 +48,7 @@ bool KeyStateHasFocus() { return g_focus.load(std::memory_order_acquire); }
 
 void KeyStateReset() {
   for (int i = 0; i < kKeyStateCount; ++i) {
-    g_down[i].store(false, std::memory_order_relaxed);
+    g_held[i].store(0, std::memory_order_relaxed);
     g_pressMs[i].store(0.0, std::memory_order_relaxed);
   }
   g_focus.store(true, std::memory_order_release);

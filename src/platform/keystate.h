@@ -8,7 +8,13 @@ namespace platform {
 
 constexpr int kKeyStateCount = 256;
 
+// The keyboard's own presses and releases.
 void KeyStateSet(int scanCode, bool down, double seenMs);
+// Several sources can hold one key (the keyboard and drum controllers): the key is down while
+// any of them holds it, and its press time is when the first of them pressed it.
+constexpr int kKeySourceKeyboard = 0;
+constexpr int kKeySourceCount = 32;
+void KeyStateSetFrom(int source, int scanCode, bool down, double seenMs);
 bool KeyStateIsDown(int scanCode);
 double KeyStatePressTime(int scanCode);
 // The keyboard counts as acquired only while the window has the input focus (or always in

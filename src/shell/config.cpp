@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/controller.h"
 #include "platform/ini.h"
 
 namespace shell {
@@ -12,6 +13,13 @@ constexpr const char* kConfigSection = "\x90\xdd\x92\xe8";  // "設定" in Shift
 constexpr const char* kThemeRoot = "./Files/Theme/";
 constexpr const char* kDefaultSkin = "Default";
 constexpr int kNumberTextBytes = 1000;  // numeric settings are read as at most 999 bytes of text
+// The settings added since: full screen and the drum controllers' buttons, in a section of
+// their own after the original one, so that section keeps its eight keys first and in order.
+constexpr const char* kMoreSection = "\x8a\x67\x92\xa3\x90\xdd\x92\xe8";  // "拡張設定" in Shift-JIS
+constexpr const char* kPadKeys[platform::kPadInputCount] = {
+    "JoyLeftRim", "JoyLeftFace", "JoyRightFace", "JoyRightRim", "JoyBack", "JoyStart"};
+constexpr const char* kPadDefaults[platform::kPadInputCount] = {"4,6", "0", "1", "5,7", "8", "9"};
+char g_configPath[4096] = "./Config.ini";
 
 // Reads one text key with its default and writes the same text back, so that the file lists
 // every setting after the first run. A file that can't be written is still read. A value longer
@@ -24,6 +32,22 @@ int ReadNumber(const char* key, const char* def, const char* path) {
   char text[kNumberTextBytes];
   ReadAndWriteBack(key, def, text, sizeof text, path);
   return platform::IniTextToInt(text);
+}
+
+int ReadMoreNumber(const char* key, const char* def, const char* path) {
+  char text[kNumberTextBytes];
+  platform::IniReadAndWriteBack(kMoreSection, key, def, text, sizeof text, path);
+  return platform::IniTextToInt(text);
+}
+
+void ReadPadSettings(const char* path) {
+  platform::ResetJoystickMap();
+  for (int i = 0; i < platform::kPadInputCount; ++i) {
+    char text[kNumberTextBytes];
+    platform::IniReadAndWriteBack(kMoreSection, kPadKeys[i], kPadDefaults[i], text, sizeof text, path);
+    platform::JoystickMap.input[i] = platform::ParseJoystickButtons(text);
+  }
+  platform::JoystickMap.joystickOnly = ReadMoreNumber("JoystickOnly", "0", path) != 0;
 }
 
 void BuildThemeDir() {
@@ -48,8 +72,10 @@ int JudgeGreat = 0;
 int JudgeGood = 0;
 int JudgeBad = 0;
 bool DebugMode = false;
+bool FullScreen = false;
 
 void ReadConfiguration(const char* path) {
+  std::snprintf(g_configPath, sizeof g_configPath, "%s", path ? path : "./Config.ini");
   ReadAndWriteBack("ScoreRoot", ".", ScoreRoot, sizeof ScoreRoot, path);
   ReadAndWriteBack("Skin", kDefaultSkin, Skin, sizeof Skin, path);
   BuildThemeDir();
@@ -60,6 +86,13 @@ void ReadConfiguration(const char* path) {
   JudgeGood = ReadNumber("JudgeGood", "0", path);
   JudgeBad = ReadNumber("JudgeBad", "0", path);
   DebugMode = platform::IniReadInt(kConfigSection, "DebugMode", 0, path) != 0;
+  FullScreen = ReadMoreNumber("FullScreen", "0", path) != 0;
+  ReadPadSettings(path);
+}
+
+void WriteFullScreen(bool on) {
+  FullScreen = on;
+  platform::IniWriteString(kMoreSection, "FullScreen", on ? "1" : "0", g_configPath);
 }
 
 void ResetConfiguration() {
@@ -73,6 +106,9 @@ void ResetConfiguration() {
   JudgeGood = 0;
   JudgeBad = 0;
   DebugMode = false;
+  FullScreen = false;
+  platform::ResetJoystickMap();
+  std::strcpy(g_configPath, "./Config.ini");
 }
 
 int WindowHeightForWidth(int width) {

@@ -14,9 +14,14 @@ extern int JudgeGreat;
 extern int JudgeGood;
 extern int JudgeBad;
 extern bool DebugMode;
+// Section "拡張設定": whether the window covers the screen (F11, Alt+Enter). The drum
+// controllers' button numbers of the same section go to platform::JoystickMap.
+extern bool FullScreen;
 
 // Reads (and writes back) every setting of path (./Config.ini in the game).
 void ReadConfiguration(const char* path = "./Config.ini");
+// Remembers the full-screen choice in the file the settings were read from.
+void WriteFullScreen(bool on);
 // Defaults for tests and tools that never read a file.
 void ResetConfiguration();
 // Client height of a window width: 3 x width / 4, truncated toward zero.
