@@ -4,6 +4,12 @@ if(TARGET Kodoban)
   set_tests_properties(e2e_auto_play PROPERTIES LABELS e2e TIMEOUT 120)
 endif()
 
+# The portable install into a fresh folder, run from elsewhere.
+if(TARGET Kodoban)
+  add_test(NAME e2e_install COMMAND ${CMAKE_CURRENT_LIST_DIR}/install.sh ${CMAKE_BINARY_DIR})
+  set_tests_properties(e2e_install PROPERTIES LABELS e2e TIMEOUT 120)
+endif()
+
 # Save files as the game reads them, for the scripts (scripted player, crash safety, soak).
 if(TARGET kb_library)
   add_executable(kodoban-save-reader ${CMAKE_CURRENT_LIST_DIR}/save_reader.cpp)

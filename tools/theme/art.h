@@ -68,6 +68,8 @@ void DrawPlayPictures();
 void DrawStagePictures();
 void DrawSelectPictures();
 void DrawResultPictures();
+// The program's icon, kodoban.png in the game folder.
+void DrawIcon();
 
 }  // namespace themegen
 

@@ -8,6 +8,7 @@ void GeneratePictures() {
   DrawStagePictures();
   DrawSelectPictures();
   DrawResultPictures();
+  DrawIcon();
 }
 
 }  // namespace themegen
