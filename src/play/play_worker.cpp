@@ -1,4 +1,7 @@
 // The PlayWorker: one pass per millisecond while the play scene is current.
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 #include <thread>
 
@@ -80,6 +83,15 @@ int PlayWorkerPass() {
 
 int PlayWorkerMain() {
   Play.workerEnded.store(0, std::memory_order_release);
+  // A hit is judged on the first pass after the key is seen, so every late wake-up of this
+  // thread is a late judgement. Where the system allows it the worker runs at the lowest
+  // real-time priority, as the keyboard watcher and the main loop do (a pass is short and
+  // sleeps a millisecond). Not on a virtual clock, whose sleeps may not sleep at all.
+  if (!platform::TimeIsVirtual()) {
+    sched_param param{};
+    param.sched_priority = 1;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+  }
   while (PlayWorkerPass() == 0) platform::TimeSleepMs(1);
   Play.workerEnded.store(1, std::memory_order_release);
   return 0;
