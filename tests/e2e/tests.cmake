@@ -16,6 +16,15 @@ if(TARGET kb_library)
   target_link_libraries(kodoban-save-reader PRIVATE kb_library)
 endif()
 
+# Crash safety, short: a few kills around the record and save.dat writes. The full run (50
+# and 50 rounds, several minutes) is `tests/e2e/crash_safety.py BUILD_DIR SAVE_READER`.
+if(TARGET Kodoban AND TARGET kodoban-save-reader)
+  add_test(NAME e2e_crash_safety
+           COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/crash_safety.py ${CMAKE_BINARY_DIR}
+                   $<TARGET_FILE:kodoban-save-reader> 4 4)
+  set_tests_properties(e2e_crash_safety PROPERTIES LABELS e2e TIMEOUT 180)
+endif()
+
 # The scripted player: the whole game on a private Xvfb, driven by real X key presses and
 # drops (x_player), checked against the trace, the record file and save.dat.
 pkg_check_modules(KODOBAN_XTST QUIET IMPORTED_TARGET x11 xtst)
