@@ -244,6 +244,7 @@ void RunMainLoop() {
     bool ready = shell::ResourcesReady.load(std::memory_order_acquire) != 0;
     if (ready && platform::VideoRenderer()) platform::VideoBeginFrame();
     DispatchScene();
+    platform::PumpPadEvents();  // a drum hit during the drawing is seen before the present
     EndFrame();
     shell::PaceFrame();
     if (shell::MessagePump()) break;

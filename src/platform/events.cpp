@@ -154,6 +154,19 @@ void DrainSdl(int* n) {
 
 double EventSeenMs() { return TimeMonotonicMs(); }
 
+int PumpPadEvents() {
+  if (!SDL_WasInit(SDL_INIT_JOYSTICK) || !SDL_WasInit(SDL_INIT_EVENTS)) return 0;
+  SDL_JoystickUpdate();
+  SDL_Event ev;
+  int n = 0;
+  while (SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_JOYAXISMOTION, SDL_FINGERDOWN - 1) == 1) {
+    Translate(ev);
+    ++n;
+  }
+  ControllerAfterPump(EventSeenMs(), PushPadKey);
+  return n;
+}
+
 int PumpEvents() {
   int n = 0;
   if (SDL_WasInit(SDL_INIT_EVENTS)) DrainSdl(&n);
@@ -200,7 +213,15 @@ void WaitEventsUntilMs(double deadlineMs) {
       WaitEventsMs(1);
       continue;
     }
-    SleepUntilMs(std::min(now + 1.0, deadlineMs));
+    if (ControllerOpenCount() > 0 && left > 0.5) {
+      // A drum controller has no watcher thread of its own: its input is read twice as often.
+      SleepUntilMs(now + 0.5);
+      PumpPadEvents();
+      const double half = TimeMonotonicMs();
+      SleepUntilMs(std::min(half + 0.5, deadlineMs));
+    } else {
+      SleepUntilMs(std::min(now + 1.0, deadlineMs));
+    }
     PumpEvents();
   }
 }

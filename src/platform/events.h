@@ -30,6 +30,9 @@ struct WindowEvent {
 // Reads everything SDL has pending into the key state and the event queue. Returns the
 // number of events read.
 int PumpEvents();
+// Reads only the drum controllers' and pads' pending input: cheap enough to call in the
+// middle of a frame, between drawing and presenting, so a drum hit waits less for the pump.
+int PumpPadEvents();
 // Waits up to ms milliseconds, waking at once when input arrives, and pumps. On a virtual
 // clock (tests) this is a plain sleep of the clock plus a pump.
 void WaitEventsMs(int ms);
