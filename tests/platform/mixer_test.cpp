@@ -131,18 +131,6 @@ TEST_F(Mixer, VoicesSumAndSaturateInsteadOfWrapping) {
     EXPECT_TRUE(seen);
 }
 
-TEST_F(Mixer, ManyVoicesAtOnce) {
-    std::vector<int> ids;
-    for (int i = 0; i < 96; ++i) ids.push_back(platform::MixerCreateBuffer(Constant(4000, 100, -100)));
-    for (int id : ids) {
-        ASSERT_GE(id, 0);
-        platform::MixerPlay(id, false);
-    }
-    auto out = Render(1024);
-    EXPECT_EQ(out[platform::kMixerLatencyFrames * 2], 9600);
-    EXPECT_EQ(out[platform::kMixerLatencyFrames * 2 + 1], -9600);
-}
-
 TEST_F(Mixer, BuffersRunOutAndComeBack) {
     auto pcm = Constant(10, 1, 1);
     std::vector<int> ids;
