@@ -18,6 +18,7 @@
 #include "platform/time.h"
 #include "platform/trace.h"
 #include "platform/video.h"
+#include "scenes/calibrate/calibrate.h"
 #include "scenes/play/play_scene.h"
 #include "scenes/result/result_scene.h"
 #include "scenes/select/select_scene.h"
@@ -64,7 +65,7 @@ void ProbeKeysForTrace() {
   // With KODOBAN_TRACE set, presses are traced even where no worker thread polls the keyboard,
   // so the input benchmark can measure when a press is seen on the song select.
   int scene = shell::SceneId.load(std::memory_order_acquire);
-  if (scene == shell::kScenePlay || scene == shell::kSceneResult) return;
+  if (scene == shell::kScenePlay || scene == shell::kSceneResult || scene == shell::kSceneCalibrate) return;
   if (platform::TraceEnabled()) shell::PollKeyboard(g_traceProbeKeys);
 }
 
@@ -101,6 +102,9 @@ void DispatchScene() {
       break;
     case shell::kSceneResult:
       result::ResultSceneFrame();
+      break;
+    case shell::kSceneCalibrate:
+      calibrate::CalibrateSceneFrame();
       break;
     default:
       break;

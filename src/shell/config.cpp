@@ -95,6 +95,13 @@ void WriteFullScreen(bool on) {
   platform::IniWriteString(kMoreSection, "FullScreen", on ? "1" : "0", g_configPath);
 }
 
+void WriteSoundDelay(int ms) {
+  SoundDelay = ms;
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", ms);
+  platform::IniWriteString(kConfigSection, "SoundDelay", text, g_configPath);
+}
+
 void ResetConfiguration() {
   std::strcpy(ScoreRoot, ".");
   std::strcpy(Skin, kDefaultSkin);

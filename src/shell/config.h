@@ -22,6 +22,8 @@ extern bool FullScreen;
 void ReadConfiguration(const char* path = "./Config.ini");
 // Remembers the full-screen choice in the file the settings were read from.
 void WriteFullScreen(bool on);
+// Stores a new SoundDelay (the timing calibration's result) in the file and in the setting.
+void WriteSoundDelay(int ms);
 // Defaults for tests and tools that never read a file.
 void ResetConfiguration();
 // Client height of a window width: 3 x width / 4, truncated toward zero.

@@ -27,6 +27,7 @@ constexpr int kVkJ = 0x4A;
 constexpr int kVkK = 0x4B;
 constexpr int kVkF1 = 0x70;
 constexpr int kVkF2 = 0x71;
+constexpr int kVkF3 = 0x72;
 constexpr int kVkF9 = 0x78;
 
 extern int32_t WindowKeys[256];                // main thread only

@@ -12,6 +12,7 @@ enum SceneIdValue : int {
   kSceneSongSelect = 4,
   kScenePlay = 5,
   kSceneResult = 6,
+  kSceneCalibrate = 7,  // the timing calibration (F3 on the song select)
   kSceneExiting = 9,
 };
 

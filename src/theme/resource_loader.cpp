@@ -97,6 +97,17 @@ void RunResultJob() {
       graphics::CreateGameFont(ResultLayout.title_font, ResultLayout.sub_title_size);
 }
 
+int CalibrationFont = -1;
+
+void RunCalibrateJob() {
+  LoadPlayImages();
+  LoadPlaySounds();
+  char path[600];
+  DispconfPath(path);
+  ReadPlayLayout(path);
+  CalibrationFont = graphics::CreateGameFont(kFixedFontFace, kFixedFontHeight);
+}
+
 int ResourceLoader(void*) {
   shell::ResourcesReady.store(0, std::memory_order_release);
   SeedLoadRandom();
@@ -104,6 +115,7 @@ int ResourceLoader(void*) {
     case shell::kSceneSongSelect: RunSongSelectJob(); break;
     case shell::kScenePlay: RunPlayJob(); break;
     case shell::kSceneResult: RunResultJob(); break;
+    case shell::kSceneCalibrate: RunCalibrateJob(); break;
     default: break;
   }
   shell::ResourcesReady.store(1, std::memory_order_release);

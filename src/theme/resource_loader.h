@@ -21,6 +21,10 @@ int ResourceLoader(void* unused);
 void RunSongSelectJob();
 void RunPlayJob();
 void RunResultJob();
+// The timing calibration (LoadKind 7): the play's lane, notes, judgement images and drum
+// sounds, the play layout and a font of its own.
+void RunCalibrateJob();
+extern int CalibrationFont;
 
 // Seeds the process's random generator from the clock, as each load does.
 void SeedLoadRandom();

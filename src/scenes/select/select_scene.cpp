@@ -19,6 +19,7 @@
 #include "scenes/select/select_timing.h"
 #include "shell/config.h"
 #include "shell/keyboard.h"
+#include "shell/scene_change.h"
 #include "shell/state.h"
 #include "sound/sound.h"
 #include "theme/assets.h"
@@ -43,6 +44,7 @@ int g_wantedRequest = library::kRequestNone;
 // written only while the worker is idle.
 library::BrowseStateTable g_browse = {};
 bool g_listArrived = false;  // the list of the current phase 1 has been taken
+bool g_openCalibration = false;  // F3 was pressed: the timing calibration opens after this frame
 int g_soundRing[3] = {0, 0, 0};
 
 enum MenuSound { kDon, kKat, kCancel };
@@ -220,6 +222,9 @@ void Browse(double now) {
     TakeDroppedFile(now);
   } else if (BackPressed()) {
     GoBackUp(now);
+  } else if (Pressed(shell::kVkF3)) {
+    PlayMenuSound(kDon);
+    g_openCalibration = true;
   }
 }
 
@@ -416,7 +421,8 @@ void EnterSongSelect(double now) {
   SetPhase(kPhaseListEntering, now);
 
   bool backFromPlay = (Select.enteredFrom == shell::kScenePlay ||
-                       Select.enteredFrom == shell::kSceneResult) &&
+                       Select.enteredFrom == shell::kSceneResult ||
+                       Select.enteredFrom == shell::kSceneCalibrate) &&
                       library::ListReady.load(std::memory_order_acquire) == 1 &&
                       g_browse.currentFolder[0] != '\0';
   if (!backFromPlay) {
@@ -474,6 +480,13 @@ void SongSelectFrame() {
   }
   UpdateSongSelect(now);
   DrawSongSelect(now);
+  if (g_openCalibration) {
+    g_openCalibration = false;
+    UpdatePreview(now, nullptr, 0.0);
+    platform::VideoAcceptDroppedFiles(false);
+    shell::SceneChange(shell::kSceneCalibrate);
+    return;
+  }
   if (Select.phase == kPhaseStartingPlay && now - Select.phaseStart >= kIrisClosedMs &&
       shell::SceneId.load(std::memory_order_acquire) == shell::kSceneSongSelect) {
     platform::VideoAcceptDroppedFiles(false);
@@ -486,6 +499,7 @@ void ResetSongSelect() {
   g_browse = library::BrowseStateTable{};
   g_wantedRequest = library::kRequestNone;
   g_listArrived = false;
+  g_openCalibration = false;
   for (int& ring : g_soundRing) ring = 0;
   ResetPreview();
 }
