@@ -521,6 +521,12 @@ void FormatDrawText(char (&buffer)[kTextBufferSize], const char* format, ...) {
 
 int TextCacheRasterCount() { return g_rasterCount; }
 
+int CountFontsInUse() {
+  int n = 0;
+  for (const FontSlot& s : g_fonts) n += s.font != nullptr ? 1 : 0;
+  return n;
+}
+
 void DropTextCache() {
   for (CachedText& e : g_textCache) FreeCachedText(e);
 }

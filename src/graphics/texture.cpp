@@ -370,6 +370,12 @@ void UploadPendingTextures() {
 
 int TextureCursor() { return g_cursor; }
 
+int CountTexturesInUse() {
+  int n = 0;
+  for (const TextureSlot& s : g_textures) n += (s.path[0] != '\0' || s.texture || s.pixels) ? 1 : 0;
+  return n;
+}
+
 bool IsValidTexture(TextureHandle handle) { return FindTextureSlot(handle) != nullptr; }
 
 }  // namespace graphics

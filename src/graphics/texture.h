@@ -64,6 +64,8 @@ void UploadPendingTextures();
 
 // For tests: the slot the next load starts searching at.
 int TextureCursor();
+// Slots holding an image (loaded, waiting for upload or kept for a reload): the trace's table use.
+int CountTexturesInUse();
 // True when the handle names a slot holding an image.
 bool IsValidTexture(TextureHandle handle);
 

@@ -237,6 +237,12 @@ int GetSoundByteRate(int handle) {
     return slot->channels * slot->sampleRate * kBytesPerSample;
 }
 
+int CountSoundsInUse() {
+    int n = 0;
+    for (const SoundSlot& s : gSlots) n += s.mixerBuffer >= 0 ? 1 : 0;
+    return n;
+}
+
 int GetSoundInfo(int handle, SoundSlot* out) {
     SoundSlot* slot = SlotOf(handle);
     if (!slot || !out) return -1;

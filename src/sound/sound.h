@@ -54,6 +54,8 @@ int SetSoundPositionBytes(int handle, int64_t bytes);
 int GetSoundByteRate(int handle);
 // Copies the slot's fields (for the play engine and tools). 0, or -1.
 int GetSoundInfo(int handle, SoundSlot* out);
+// Slots holding a sound: the trace's table use.
+int CountSoundsInUse();
 
 // The current song, whose position the two functions below read and set.
 void SetCurrentSong(int handle);

@@ -11,6 +11,7 @@
 #include "library/save_data.h"
 #include "library/song_files.h"
 #include "platform/time.h"
+#include "platform/trace.h"
 #include "shell/config.h"
 #include "shell/state.h"
 #include "sound/sound.h"
@@ -118,6 +119,10 @@ int ResourceLoader(void*) {
     case shell::kSceneCalibrate: RunCalibrateJob(); break;
     default: break;
   }
+  // The tables' use after each load, for soak runs: it must come back to the same level.
+  platform::TraceWrite("tables", "\"load\":%d,\"textures\":%d,\"sounds\":%d,\"fonts\":%d",
+                       shell::LoadKind.load(std::memory_order_acquire), graphics::CountTexturesInUse(),
+                       sound::CountSoundsInUse(), graphics::CountFontsInUse());
   shell::ResourcesReady.store(1, std::memory_order_release);
   shell::ScenePhase.store(kLoaderDone, std::memory_order_release);
   return 0;

@@ -135,6 +135,21 @@ class Game:
     def wait_select(self, test, timeout=30, since=0, what="song select state"):
         return self.wait_for(lambda e: e["ev"] == "select" and test(e), timeout, what, since)
 
+    def settled_select(self, after):
+        """The song select's last traced state a few frames after the moment `after` (a press
+        moves the course cursor on over several places within one frame)."""
+        self.wait_for(lambda e: e["ev"] == "frame" and e["t"] > after + 40, 10, "frames after a press")
+        return len(self.events) - 1, [e for e in self.events if e["ev"] == "select"][-1]
+
+    def leave_result(self, scene6_index):
+        """Lets the result count for a moment, skips the count, then leaves; returns the index
+        of the song select's scene event."""
+        t6 = self.events[scene6_index]["t"]
+        skip_at = max(t6 + 3700, now_ms() + 50)
+        self.press_schedule([(skip_at, "f", 40), (skip_at + 3000, "j", 40)])
+        i, _ = self.wait_scene(SCENE_SELECT, 20, since=scene6_index)
+        return i
+
     def output(self):
         self.out.flush()
         with open(self.out_path, "rb") as f:

@@ -88,32 +88,15 @@ def sim_of_presses(tools, chart, events, ref, start, root):
     return json.loads(r.stdout), len(lines)
 
 
-def leave_result(game, scene6_index):
-    """Lets the result count for a moment, skips the count, then leaves; returns the index of
-    the song select's scene event."""
-    t6 = game.events[scene6_index]["t"]
-    skip_at = max(t6 + 3700, now_ms() + 50)
-    game.press_schedule([(skip_at, "f", 40), (skip_at + 3000, "j", 40)])
-    i, _ = game.wait_scene(SCENE_SELECT, 20, since=scene6_index)
-    return i
-
-
-def settled_select(game, after):
-    """The song select's state a few frames after the moment `after` (a press moves the course
-    cursor on over several places within one frame; the trace shows each step)."""
-    game.wait_for(lambda e: e["ev"] == "frame" and e["t"] > after + 40, 10, "frames after a press")
-    return len(game.events) - 1, [e for e in game.events if e["ev"] == "select"][-1]
-
-
 def choose_easy_and_start(game, since):
     """From the browse phase on the song: open it, move to Easy, start."""
     at = game.press("f")
     game.wait_select(lambda e: e["phase"] == PHASE_COURSE, 10, since, "the course select")
-    i, e = settled_select(game, at)
+    i, e = game.settled_select(at)
     for _ in range(9):
         if e["course"] == COURSE:
             break
-        i, e = settled_select(game, game.press("k"))
+        i, e = game.settled_select(game.press("k"))
     check(e["course"] == COURSE and e["phase"] == PHASE_COURSE, f"the course cursor stays off Easy: {e}")
     game.press("f")
     i, _ = game.wait_scene(SCENE_PLAY, 30, i)
@@ -203,7 +186,7 @@ def main():
         report.append(f"hand play: {press_count} presses, {game_counts['great']} Great, "
                       f"{game_counts['good']} Good, {game_counts['bad']} Bad, score {sim['score']}")
 
-        scene4 = leave_result(game, scene6)
+        scene4 = game.leave_result(scene6)
         (record,) = read_saves(save_reader, record_path)
         want = {"best": sim["score"], "clear": expected_clear, "max_combo": sim["max_combo"],
                 "great": sim["great"], "good": sim["good"], "bad": sim["bad"], "plays": 1}
@@ -230,7 +213,7 @@ def main():
         auto = [e for e in game.events[scene5:scene6] if e["ev"] == "judge" and e["code"] not in (3, 4)]
         check(sorted(e["note"] for e in auto) == hittable and all(e["code"] == 25 for e in auto),
               "the auto play did not judge every note Great")
-        scene4 = leave_result(game, scene6)
+        scene4 = game.leave_result(scene6)
         game.wait_select(lambda e: e["phase"] == PHASE_BROWSE, 20, scene4, "the browse phase")
         with open(record_path, "rb") as f:
             check(f.read() == record_bytes, "the auto play rewrote the record file")
