@@ -60,9 +60,9 @@ int CountVerticalTextLines(const char* text);
 int MeasureText(FontHandle font, const char* text, int* width, int* height);
 
 // Text cache statistics, for tests and benchmarks.
-int TextCacheRasterCount();
+int TextCacheRasterCount();  // how many times text was rasterised since the last reset
 // Font slots holding an open font: the trace's table use.
-int CountFontsInUse();  // how many times text was rasterised since the last reset
+int CountFontsInUse();
 void DropTextCache();
 
 // Device loss: frees the fonts' renderer objects (the text cache) and re-opens every font
