@@ -1,4 +1,4 @@
-// Shared set-up for the graphics tests: a 640 x 480 software renderer drawing into a surface
+// Shared set-up for the drawing tests: a 640 x 480 software renderer drawing into a surface
 // whose pixels the tests read back, and PNG files written on the fly.
 #pragma once
 #include <SDL.h>
@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +22,7 @@ namespace gfxtest {
 inline std::string TestDir() {
   static std::string dir = [] {
     std::string d = testing::TempDir() + "kodoban_graphics_" + std::to_string(getpid());
-    std::error_code ec;
-    std::filesystem::create_directories(d, ec);
-    if (ec) ADD_FAILURE() << "cannot create " << d;
+    std::filesystem::create_directories(d);
     static char removeAtExit[512];
     std::snprintf(removeAtExit, sizeof removeAtExit, "%s", d.c_str());
     std::atexit([] {
@@ -46,21 +46,19 @@ inline std::string WritePng(const std::string& name, int w, int h,
   SDL_FreeSurface(s);
   return path;
 }
-
 inline std::string WriteSolidPng(const std::string& name, int w, int h, uint32_t argb) {
   return WritePng(name, w, h, [argb](int, int) { return argb; });
 }
-
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
   ASSERT_NE(f, nullptr);
-  if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
 }
-
 inline uint8_t R(uint32_t p) { return uint8_t(p >> 16); }
 inline uint8_t G(uint32_t p) { return uint8_t(p >> 8); }
 inline uint8_t B(uint32_t p) { return uint8_t(p); }
+using Box = std::array<int, 4>;  // x0, y0, x1, y1 inclusive; all -1 for nothing drawn
 
 class GraphicsTest : public testing::Test {
  protected:
@@ -68,11 +66,10 @@ class GraphicsTest : public testing::Test {
     graphics::ResetTextureTable();
     graphics::ResetFontTable();
     screen_ = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
-    ASSERT_NE(screen_, nullptr);
     renderer_ = SDL_CreateSoftwareRenderer(screen_);
     ASSERT_NE(renderer_, nullptr) << SDL_GetError();
     graphics::GraphicsInit(renderer_);
-    // As in the game: draws SDL's blitters are slow at write the surface directly.
+    // As in the game: the draws SDL's blitters are slow at write the surface directly.
     graphics::GraphicsSetCanvas(screen_);
     Clear(0xFF000000);
   }
@@ -89,35 +86,36 @@ class GraphicsTest : public testing::Test {
     SDL_RenderClear(renderer_);
     SDL_RenderFlush(renderer_);
   }
+  graphics::TextureHandle Solid(const std::string& name, int w, int h, uint32_t argb) {
+    graphics::TextureHandle t = graphics::LoadTexture(WriteSolidPng(name, w, h, argb).c_str());
+    EXPECT_NE(t, -1) << name;
+    return t;
+  }
   uint32_t Pixel(int x, int y) {
     SDL_RenderFlush(renderer_);
     return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(screen_->pixels) +
                                        y * screen_->pitch)[x] | 0xFF000000u;
   }
   // Counts pixels differing from the background colour inside a rectangle.
-  int CountChanged(int x0, int y0, int x1, int y1, uint32_t background) {
+  int CountChanged(int x0, int y0, int x1, int y1, uint32_t background = 0xFF000000) {
     int n = 0;
     for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x)
-        if ((Pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) ++n;
+      for (int x = x0; x < x1; ++x) n += (Pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF);
     return n;
   }
-  // Bounding box of the pixels differing from the background; false if none.
-  bool ChangedBox(uint32_t background, int* x0, int* y0, int* x1, int* y1) {
-    SDL_RenderFlush(renderer_);
-    bool any = false;
-    *x0 = *y0 = 100000;
-    *x1 = *y1 = -1;
+  // Bounding box of the pixels differing from the background.
+  Box Changed(uint32_t background = 0xFF000000) {
+    Box b{100000, 100000, -1, -1};
     for (int y = 0; y < 480; ++y)
       for (int x = 0; x < 640; ++x)
-        if ((Pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) {
-          any = true;
-          if (x < *x0) *x0 = x;
-          if (y < *y0) *y0 = y;
-          if (x > *x1) *x1 = x;
-          if (y > *y1) *y1 = y;
-        }
-    return any;
+        if ((Pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF))
+          b = {std::min(b[0], x), std::min(b[1], y), std::max(b[2], x), std::max(b[3], y)};
+    return b[2] < 0 ? Box{-1, -1, -1, -1} : b;
+  }
+  bool ChangedBox(uint32_t background, int* x0, int* y0, int* x1, int* y1) {
+    Box b = Changed(background);
+    *x0 = b[0], *y0 = b[1], *x1 = b[2], *y1 = b[3];
+    return b[2] >= 0;
   }
 
   SDL_Surface* screen_ = nullptr;
