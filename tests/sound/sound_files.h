@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -20,77 +19,61 @@ namespace soundtest {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutU16(Bytes& b, uint32_t v) {
-    b.push_back(v & 0xff);
-    b.push_back((v >> 8) & 0xff);
-}
-inline void PutU32(Bytes& b, uint32_t v) {
-    PutU16(b, v & 0xffff);
-    PutU16(b, v >> 16);
-}
-inline void PutId(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
+// Little-endian field of `width` bytes.
+inline void Put(Bytes& b, uint32_t v, int width) {
+    for (int i = 0; i < width; ++i) b.push_back(uint8_t(v >> (8 * i)));
 }
 
 // One chunk: id, size field (the real size unless given), contents, pad byte when odd.
-inline void PutChunk(Bytes& b, const char* id, const Bytes& body, int64_t sizeField = -1, bool pad = true) {
-    PutId(b, id);
-    PutU32(b, sizeField >= 0 ? static_cast<uint32_t>(sizeField) : static_cast<uint32_t>(body.size()));
+inline Bytes Chunk(const char* id, const Bytes& body, int64_t sizeField = -1) {
+    Bytes b(id, id + 4);
+    Put(b, uint32_t(sizeField >= 0 ? sizeField : int64_t(body.size())), 4);
     b.insert(b.end(), body.begin(), body.end());
-    if (pad && (body.size() & 1)) b.push_back(0);
+    if (body.size() & 1) b.push_back(0);
+    return b;
 }
 
+// A "fmt " body, with extraBytes of extension (its size field included) when asked.
 inline Bytes FormatBody(int tag, int channels, int rate, int bits, int extraBytes = 0) {
     Bytes f;
-    PutU16(f, tag);
-    PutU16(f, channels);
-    PutU32(f, rate);
     int align = channels * bits / 8;
-    PutU32(f, align * rate);
-    PutU16(f, align);
-    PutU16(f, bits);
-    if (extraBytes >= 2) {
-        PutU16(f, extraBytes - 2);
-        for (int i = 2; i < extraBytes; ++i) f.push_back(0xAB);
-    }
+    for (auto [v, w] : {std::pair{tag, 2}, {channels, 2}, {rate, 4}, {align * rate, 4}, {align, 2}, {bits, 2}})
+        Put(f, uint32_t(v), w);
+    if (extraBytes >= 2) Put(f, uint32_t(extraBytes - 2), 2), f.resize(f.size() + extraBytes - 2, 0xAB);
     return f;
 }
 
 // 16-bit samples as little-endian bytes.
 inline Bytes Pcm16(const std::vector<int16_t>& s) {
     Bytes b;
-    for (int16_t v : s) PutU16(b, static_cast<uint16_t>(v));
+    for (int16_t v : s) Put(b, uint16_t(v), 2);
     return b;
 }
 
-// RIFF "WAVE" around the given chunks (already encoded).
-inline Bytes Riff(const Bytes& chunks, const char* form = "WAVE") {
-    Bytes b;
-    PutId(b, "RIFF");
-    PutU32(b, static_cast<uint32_t>(chunks.size() + 4));
-    PutId(b, form);
-    b.insert(b.end(), chunks.begin(), chunks.end());
+// RIFF "WAVE" (or another form) around the given chunks.
+inline Bytes Riff(std::initializer_list<Bytes> chunks, const char* form = "WAVE") {
+    Bytes body(form, form + 4);
+    for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+    Bytes b{'R', 'I', 'F', 'F'};
+    Put(b, uint32_t(body.size()), 4);
+    b.insert(b.end(), body.begin(), body.end());
     return b;
 }
 
 // A plain PCM WAVE file.
 inline Bytes MakeWave(int channels, int rate, int bits, const Bytes& data) {
-    Bytes chunks;
-    PutChunk(chunks, "fmt ", FormatBody(1, channels, rate, bits));
-    PutChunk(chunks, "data", data);
-    return Riff(chunks);
+    return Riff({Chunk("fmt ", FormatBody(1, channels, rate, bits)), Chunk("data", data)});
 }
 
-// A 44 100 Hz stereo 16-bit WAVE of `frames` frames, every sample = value.
+// A 16-bit WAVE of `frames` frames, every sample = value.
 inline Bytes MakeConstantWave(int frames, int16_t value, int channels = 2, int rate = 44100) {
-    return MakeWave(channels, rate, 16, Pcm16(std::vector<int16_t>(static_cast<size_t>(frames) * channels, value)));
+    return MakeWave(channels, rate, 16, Pcm16(std::vector<int16_t>(size_t(frames) * channels, value)));
 }
 
 // Encodes interleaved float samples (-1 .. 1) as Ogg Vorbis at the given quality.
 inline Bytes EncodeOgg(const std::vector<float>& interleaved, int channels, int rate, float quality = 0.4f) {
     Bytes out;
-    if (sound::EncodeOggVorbis(interleaved.data(), interleaved.size() / channels, channels, rate, quality, 1234,
-                               &out) != 0)
+    if (sound::EncodeOggVorbis(interleaved.data(), interleaved.size() / channels, channels, rate, quality, 1234, &out))
         out.clear();
     return out;
 }
@@ -98,9 +81,7 @@ inline Bytes EncodeOgg(const std::vector<float>& interleaved, int channels, int 
 // A sine tone of `frames` frames.
 inline std::vector<float> Tone(size_t frames, int channels, int rate, double hz = 440.0, float amp = 0.5f) {
     std::vector<float> s(frames * channels);
-    for (size_t i = 0; i < frames; ++i)
-        for (int c = 0; c < channels; ++c)
-            s[i * channels + c] = amp * static_cast<float>(std::sin(2.0 * M_PI * hz * static_cast<double>(i) / rate));
+    for (size_t i = 0; i < s.size(); ++i) s[i] = amp * float(std::sin(2.0 * M_PI * hz * double(i / channels) / rate));
     return s;
 }
 
@@ -110,6 +91,13 @@ inline std::vector<size_t> OggPages(const Bytes& b) {
     for (size_t i = 0; i + 4 <= b.size(); ++i)
         if (std::memcmp(&b[i], "OggS", 4) == 0) at.push_back(i);
     return at;
+}
+
+inline std::string WriteTemp(const std::string& name, const Bytes& b) {
+    std::string dir = ::testing::TempDir();
+    std::string path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + name;
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+    return path;
 }
 
 // Sound tests run on the virtual clock with the mixer and the sound table fresh.
@@ -125,14 +113,11 @@ protected:
         platform::MixerReset();
         platform::TimeUseRealClock();
     }
+    int Load(const Bytes& f) { return sound::LoadSoundFromMemory(f.data(), f.size()); }
+    int Length(int handle) {
+        sound::SoundSlot s;
+        return sound::GetSoundInfo(handle, &s) == 0 ? s.length : -1;
+    }
 };
-
-inline std::string WriteTemp(const std::string& name, const Bytes& b) {
-    std::string dir = ::testing::TempDir();
-    std::string path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + name;
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    return path;
-}
 
 }  // namespace soundtest

@@ -1,9 +1,6 @@
-// WAVE files: the chunk walk and what a damaged file gives.
+// WAVE files: the chunk walk, what a damaged file gives, and the sound table's slots.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include "platform/mixer.h"
-#include "platform/time.h"
 #include "sound/sound.h"
 #include "sound_files.h"
 
@@ -11,7 +8,13 @@ using namespace soundtest;
 
 namespace {
 
-class WaveLoad : public SoundFixture {};
+using WaveLoad = SoundFixture;
+
+Bytes Data(size_t n) {
+    Bytes d(n);
+    for (size_t i = 0; i < n; ++i) d[i] = uint8_t(i * 7 + 1);
+    return d;
+}
 
 struct WaveCase {
     const char* name;
@@ -19,234 +22,108 @@ struct WaveCase {
     int expectLength;  // -1: the load fails
 };
 
-Bytes Data(size_t n) {
-    Bytes d(n);
-    for (size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>(i * 7 + 1);
-    return d;
+Bytes CutTo(Bytes b, size_t n) {
+    b.resize(n);
+    return b;
 }
 
-std::vector<WaveCase> WaveCases() {
-    std::vector<WaveCase> c;
-    const Bytes data = Data(400);
-    c.push_back({"Plain", MakeWave(2, 44100, 16, data), 400});
-    {
-        Bytes ch;
-        PutChunk(ch, "LIST", Data(10));
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "data", data);
-        c.push_back({"ListChunkFirst", Riff(ch), -1});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "LIST", Data(26));
-        PutChunk(ch, "fact", Data(4));
-        PutChunk(ch, "data", data);
-        c.push_back({"ChunksBetweenFmtAndData", Riff(ch), 400});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "odd ", Data(5));  // padded to 6
-        PutChunk(ch, "data", data);
-        c.push_back({"OddChunkPadded", Riff(ch), 400});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16, 22));  // a 38-byte fmt chunk
-        PutChunk(ch, "data", data);
-        c.push_back({"LongFmtChunk", Riff(ch), 400});
-    }
-    {
-        Bytes ch;
-        Bytes f = FormatBody(1, 2, 44100, 16);
-        f.resize(14);
-        PutChunk(ch, "fmt ", f);
-        PutChunk(ch, "data", data);
-        c.push_back({"ShortFmtChunk", Riff(ch), -1});
-    }
-    c.push_back({"ZeroChannels", MakeWave(0, 44100, 16, data), -1});
-    c.push_back({"ZeroRate", MakeWave(2, 0, 16, data), -1});
-    c.push_back({"ZeroBits", MakeWave(2, 44100, 0, data), -1});
-    c.push_back({"SevenBits", MakeWave(2, 44100, 7, data), -1});
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(3, 2, 44100, 32));  // IEEE float
-        PutChunk(ch, "data", data);
-        c.push_back({"FloatFormatTag", Riff(ch), -1});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "data", data, 0xFFFFFFFFll);
-        c.push_back({"HugeDataSizeShortened", Riff(ch), 400});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "data", Data(402), 1000);
-        c.push_back({"DataPastEndShortenedToFrames", Riff(ch), 400});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "LIST", Data(8), 0xFFFFFFF0ll);
-        PutChunk(ch, "data", data);
-        c.push_back({"ChunkSizePastEnd", Riff(ch), -1});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "data", Bytes());
-        c.push_back({"EmptyData", Riff(ch), -1});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        c.push_back({"NoDataChunk", Riff(ch), -1});
-    }
-    {
-        Bytes ch;
-        PutChunk(ch, "fmt ", FormatBody(1, 2, 44100, 16));
-        PutChunk(ch, "data", data);
-        c.push_back({"NotWaveForm", Riff(ch, "AVI "), -1});
-    }
-    {
-        Bytes f = MakeWave(2, 44100, 16, data);
-        f.resize(30);  // inside the fmt chunk
-        c.push_back({"CutInFmt", f, -1});
-    }
-    c.push_back({"Empty", Bytes(), -1});
-    c.push_back({"JustRiff", Bytes{'R', 'I', 'F', 'F'}, -1});
-    c.push_back({"Id3Tag", Bytes{'I', 'D', '3', 4, 0, 0, 0, 0, 0, 0}, -1});
-    c.push_back({"Mono8Bit", MakeWave(1, 22050, 8, data), 400});
-    c.push_back({"Stereo24Bit", MakeWave(2, 48000, 24, Data(402)), 402 - 402 % 6});
-    c.push_back({"ThreeBytesForStereo16", MakeWave(2, 44100, 16, Data(3)), -1});
-    return c;
-}
+// One damaged file for each way the reader can refuse one.
+const Bytes kFmt = Chunk("fmt ", FormatBody(1, 2, 44100, 16)), kData = Chunk("data", Data(400));
+const WaveCase kWaveCases[] = {
+    {"Plain", MakeWave(2, 44100, 16, Data(400)), 400},
+    {"ChunksBetweenFmtAndData", Riff({kFmt, Chunk("LIST", Data(26)), Chunk("fact", Data(4)), kData}), 400},
+    {"OddChunkPadded", Riff({kFmt, Chunk("odd ", Data(5)), kData}), 400},
+    {"LongFmtChunk", Riff({Chunk("fmt ", FormatBody(1, 2, 44100, 16, 22)), kData}), 400},
+    {"HugeDataSizeShortened", Riff({kFmt, Chunk("data", Data(400), 0xFFFFFFFFll)}), 400},
+    {"DataPastEndShortenedToFrames", Riff({kFmt, Chunk("data", Data(402), 1000)}), 400},
+    {"Mono8Bit", MakeWave(1, 22050, 8, Data(400)), 400},
+    {"Stereo24Bit", MakeWave(2, 48000, 24, Data(402)), 402 - 402 % 6},
+    {"TooShort", Bytes{'R', 'I', 'F', 'F'}, -1},
+    {"Id3Tag", Bytes{'I', 'D', '3', 4, 0, 0, 0, 0, 0, 0, 0, 0}, -1},
+    {"NotWaveForm", Riff({kFmt, kData}, "AVI "), -1},
+    {"ListChunkFirst", Riff({Chunk("LIST", Data(10)), kFmt, kData}), -1},
+    {"ShortFmtChunk", Riff({Chunk("fmt ", CutTo(FormatBody(1, 2, 44100, 16), 14)), kData}), -1},
+    {"CutInFmt", CutTo(MakeWave(2, 44100, 16, Data(400)), 30), -1},
+    {"ChunkSizePastEnd", Riff({kFmt, Chunk("LIST", Data(8), 0xFFFFFFF0ll), kData}), -1},
+    {"ZeroChannels", MakeWave(0, 44100, 16, Data(400)), -1},
+    {"ZeroRate", MakeWave(2, 0, 16, Data(400)), -1},
+    {"FloatFormatTag", Riff({Chunk("fmt ", FormatBody(3, 2, 44100, 32)), kData}), -1},
+    {"SevenBits", MakeWave(2, 44100, 7, Data(400)), -1},
+    {"ThreeBytesForStereo16", MakeWave(2, 44100, 16, Data(3)), -1},
+};
 
-class WaveCases_ : public WaveLoad, public ::testing::WithParamInterface<WaveCase> {};
+class WaveCases : public WaveLoad, public ::testing::WithParamInterface<WaveCase> {};
 
-TEST_P(WaveCases_, LoadsOrRejects) {
+TEST_P(WaveCases, LoadsOrRejectsFromFileAndMemory) {
     const WaveCase& wc = GetParam();
-    std::string path = WriteTemp(std::string("wave_") + wc.name + ".wav", wc.file);
-    int h = sound::LoadSound(path.c_str());
-    int m = sound::LoadSoundFromMemory(wc.file.data(), wc.file.size());
-    if (wc.expectLength < 0) {
-        EXPECT_EQ(h, -1);
-        EXPECT_EQ(m, -1);
-        EXPECT_EQ(sound::SoundCursor(), 0);
-        return;
-    }
-    ASSERT_GE(h, sound::kSoundHandleBase);
-    ASSERT_GE(m, sound::kSoundHandleBase);
-    sound::SoundSlot s;
-    ASSERT_EQ(sound::GetSoundInfo(h, &s), 0);
-    EXPECT_EQ(s.length, wc.expectLength);
-    ASSERT_EQ(sound::GetSoundInfo(m, &s), 0);
-    EXPECT_EQ(s.length, wc.expectLength);
+    EXPECT_EQ(Length(sound::LoadSound(WriteTemp("wave_case.wav", wc.file).c_str())), wc.expectLength);
+    EXPECT_EQ(Length(Load(wc.file)), wc.expectLength);
+    EXPECT_EQ(sound::SoundCursor(), wc.expectLength < 0 ? 0 : 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Chunks, WaveCases_, ::testing::ValuesIn(WaveCases()),
+INSTANTIATE_TEST_SUITE_P(Chunks, WaveCases, ::testing::ValuesIn(kWaveCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WaveLoad, FormatFieldsComeFromTheFile) {
-    Bytes f = MakeWave(1, 22050, 8, Data(100));
-    int h = sound::LoadSoundFromMemory(f.data(), f.size());
     sound::SoundSlot s;
-    ASSERT_EQ(sound::GetSoundInfo(h, &s), 0);
-    EXPECT_EQ(s.sampleRate, 22050);
-    EXPECT_EQ(s.channels, 1);
-    EXPECT_EQ(s.bitsPerSample, 8);
-    EXPECT_EQ(s.length, 100);
+    ASSERT_EQ(sound::GetSoundInfo(Load(MakeWave(1, 22050, 8, Data(100))), &s), 0);
+    EXPECT_EQ(std::vector<int>({s.sampleRate, s.channels, s.bitsPerSample, s.length}), std::vector<int>({22050, 1, 8, 100}));
 }
 
 TEST_F(WaveLoad, MissingFileAndDirectoryLeaveTheTableAlone) {
-    Bytes f = MakeConstantWave(100, 5);
-    int first = sound::LoadSoundFromMemory(f.data(), f.size());
+    int first = Load(MakeConstantWave(100, 5));
     ASSERT_EQ(first, sound::kSoundHandleBase);
-    EXPECT_EQ(sound::LoadSound("/nonexistent/dir/x.wav"), -1);
-    EXPECT_EQ(sound::LoadSound(::testing::TempDir().c_str()), -1);
+    for (const std::string& path : {std::string("/nonexistent/dir/x.wav"), ::testing::TempDir(), std::string(), std::string(5000, 'a')})
+        EXPECT_EQ(sound::LoadSound(path.c_str()), -1) << path;
     EXPECT_EQ(sound::LoadSound(nullptr), -1);
-    EXPECT_EQ(sound::LoadSound(""), -1);
-    EXPECT_EQ(sound::LoadSound(std::string(5000, 'a').c_str()), -1);
     int none[2] = {7, 7};
     EXPECT_EQ(sound::LoadSoundCopies("/nonexistent.wav", 2, none), 0);
-    EXPECT_EQ(none[0], -1);
-    EXPECT_EQ(none[1], -1);
+    EXPECT_EQ(none[0] + none[1], -2);
     EXPECT_EQ(sound::SoundCursor(), 1);
     EXPECT_EQ(sound::IsSoundPlaying(first), 0);
 }
 
-TEST_F(WaveLoad, FailedLoadEmptiesTheCursorSlotAndKeepsTheCursor) {
+// The thousand-and-first load reuses slot 0; a failed load there empties it and keeps the
+// cursor.
+TEST_F(WaveLoad, AFullTableWrapsToSlotZero) {
     Bytes f = MakeConstantWave(100, 5);
-    for (int i = 0; i < sound::kSoundSlots; ++i) sound::LoadSoundFromMemory(f.data(), f.size());
-    ASSERT_EQ(sound::SoundCursor(), 0);
-    ASSERT_EQ(sound::IsSoundPlaying(sound::kSoundHandleBase), 0);  // slot 0 holds a sound
-    std::string bad = WriteTemp("bad_head.wav", Bytes{'I', 'D', '3', 3});
-    EXPECT_EQ(sound::LoadSound(bad.c_str()), -1);
+    for (int i = 0; i < sound::kSoundSlots; ++i) ASSERT_EQ(Load(f), sound::kSoundHandleBase + i);
+    EXPECT_EQ(Load(MakeConstantWave(300, 5)), sound::kSoundHandleBase);
+    EXPECT_EQ(Length(sound::kSoundHandleBase), 300 * 4);
+    EXPECT_EQ(sound::SoundCursor(), 1);
+    for (int i = 1; i < sound::kSoundSlots; ++i) Load(f);
+    EXPECT_EQ(sound::LoadSound(WriteTemp("bad_head.wav", Bytes{'I', 'D', '3', 3}).c_str()), -1);
     EXPECT_EQ(sound::SoundCursor(), 0);
     EXPECT_EQ(sound::IsSoundPlaying(sound::kSoundHandleBase), -1);  // freed
     EXPECT_EQ(sound::IsSoundPlaying(sound::kSoundHandleBase + 1), 0);
 }
 
-TEST_F(WaveLoad, TheThousandAndFirstLoadReusesSlotZero) {
-    Bytes f = MakeConstantWave(100, 5);
-    int first = sound::LoadSoundFromMemory(f.data(), f.size());
-    for (int i = 1; i < sound::kSoundSlots; ++i) {
-        ASSERT_EQ(sound::LoadSoundFromMemory(f.data(), f.size()), sound::kSoundHandleBase + i);
-    }
-    Bytes g = MakeConstantWave(300, 5);
-    int last = sound::LoadSoundFromMemory(g.data(), g.size());
-    EXPECT_EQ(last, first);
-    sound::SoundSlot s;
-    ASSERT_EQ(sound::GetSoundInfo(first, &s), 0);
-    EXPECT_EQ(s.length, 300 * 4);
-    EXPECT_EQ(sound::SoundCursor(), 1);
-}
-
 TEST_F(WaveLoad, ReleaseAllInvalidatesHandlesAndKeepsTheCursor) {
     Bytes f = MakeConstantWave(100, 5);
-    int a = sound::LoadSoundFromMemory(f.data(), f.size());
-    int b = sound::LoadSoundFromMemory(f.data(), f.size());
+    int a = Load(f), b = Load(f);
     sound::PlaySound(a, true);
     sound::ReleaseAllSounds();
     EXPECT_EQ(sound::IsSoundPlaying(a), -1);
     EXPECT_EQ(sound::IsSoundPlaying(b), -1);
     EXPECT_EQ(sound::PlaySound(a), -1);
-    EXPECT_EQ(sound::SoundCursor(), 2);
-    EXPECT_EQ(sound::LoadSoundFromMemory(f.data(), f.size()), sound::kSoundHandleBase + 2);
+    EXPECT_EQ(Load(f), sound::kSoundHandleBase + 2);
 }
 
-TEST_F(WaveLoad, CopiesOfOneFilePlayIndependently) {
+TEST_F(WaveLoad, CopiesOfOneFilePlayIndependentlyAndARewrittenFileIsDecodedAgain) {
     std::string path = WriteTemp("copies.wav", MakeConstantWave(1000, 9));
     int handles[30];
     ASSERT_EQ(sound::LoadSoundCopies(path.c_str(), 30, handles), 30);
-    for (int i = 0; i < 30; ++i) EXPECT_EQ(handles[i], sound::kSoundHandleBase + i);
-    // a plain load of the same file after them
-    int more = sound::LoadSound(path.c_str());
-    EXPECT_EQ(more, sound::kSoundHandleBase + 30);
     EXPECT_EQ(sound::PlaySound(handles[3]), 0);
     EXPECT_EQ(sound::SetSoundPositionBytes(handles[5], 400), 0);
     for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(handles[i], sound::kSoundHandleBase + i);
         EXPECT_EQ(sound::IsSoundPlaying(handles[i]), i == 3 ? 1 : 0) << i;
         EXPECT_EQ(sound::GetSoundPositionBytes(handles[i]), i == 5 ? 400 : 0) << i;
     }
-    sound::SoundSlot s;
-    ASSERT_EQ(sound::GetSoundInfo(more, &s), 0);
-    EXPECT_EQ(s.length, 4000);
-}
-
-TEST_F(WaveLoad, ARewrittenFileIsDecodedAgain) {
-    std::string path = WriteTemp("rewritten.wav", MakeConstantWave(1000, 9));
-    int a = sound::LoadSound(path.c_str());
-    WriteTemp("rewritten.wav", MakeConstantWave(2000, 9));
-    int b = sound::LoadSound(path.c_str());
-    sound::SoundSlot sa, sb;
-    ASSERT_EQ(sound::GetSoundInfo(a, &sa), 0);
-    ASSERT_EQ(sound::GetSoundInfo(b, &sb), 0);
-    EXPECT_EQ(sa.length, 4000);
-    EXPECT_EQ(sb.length, 8000);
+    WriteTemp("copies.wav", MakeConstantWave(2000, 9));
+    int more = sound::LoadSound(path.c_str());
+    EXPECT_EQ(more, sound::kSoundHandleBase + 30);
+    EXPECT_EQ(std::pair(Length(handles[0]), Length(more)), std::pair(4000, 8000));
 }
 
 }  // namespace
