@@ -103,6 +103,7 @@ void RecordPress(double c) {
   Run.noteOfPress[n].store(note, kRelaxed);
   Run.noteHit[note].store(1, kRelaxed);
   Run.pressCount.store(n + 1, std::memory_order_release);
+  platform::TraceWrite("calpress", "\"note\":%d,\"error\":%.3f", note, error);
 }
 
 bool SceneCurrent() {
