@@ -74,41 +74,35 @@ class DefaultThemeLoaderTest : public ::testing::Test {
     theme::StartResourceLoader();
     while (shell::ScenePhase.load(std::memory_order_acquire) != 9) platform::TimeSleepMs(1);
   }
-  template <typename T>
-  void Expect(const char* name, const T& handles) {
-    const int* h = reinterpret_cast<const int*>(&handles);
-    for (size_t i = 0; i < sizeof handles / sizeof(int); ++i)
-      if (h[i] == -1) missing_.push_back(std::string(name) + "[" + std::to_string(i) + "]");
-  }
-  std::string Missing() {
-    std::string s;
-    for (const std::string& m : missing_) s += m + " ";
-    return s;
+  // Every int of each handle (or array of handles) is a loaded handle, not -1.
+  template <typename... T>
+  void Expect(const char* names, const T&... handles) {
+    int k = 0;
+    auto one = [&](const auto& handle) {
+      const int* h = reinterpret_cast<const int*>(&handle);
+      for (size_t i = 0; i < sizeof handle / sizeof(int); ++i)
+        if (h[i] == -1) missing_.push_back(std::string(names) + " #" + std::to_string(k) + "[" + std::to_string(i) + "]");
+      ++k;
+    };
+    (one(handles), ...);
   }
   std::string oldCwd_, dir_;
   std::vector<std::string> missing_;
 };
 
-#define EXPECT_LOADED(x) Expect(#x, x)
+#define EXPECT_LOADED(...) Expect(#__VA_ARGS__, __VA_ARGS__)
 
 TEST_F(DefaultThemeLoaderTest, SongSelectJobFindsEveryFile) {
   RunJob(shell::kSceneSongSelect);
   using namespace theme::select_assets;
-  EXPECT_LOADED(DonSound), EXPECT_LOADED(KatSound), EXPECT_LOADED(CancelSound);
-  EXPECT_LOADED(Bg), EXPECT_LOADED(MessageSongSelect), EXPECT_LOADED(AutoIcon);
-  EXPECT_LOADED(SpeedIcon), EXPECT_LOADED(LevelSymbol), EXPECT_LOADED(LevelPanel);
-  EXPECT_LOADED(Level), EXPECT_LOADED(LevelStatusNew), EXPECT_LOADED(LevelStatusFailed);
-  EXPECT_LOADED(LevelStatusClear), EXPECT_LOADED(LevelStatusFullcombo);
-  EXPECT_LOADED(LoadBgEnd), EXPECT_LOADED(LoadBgStart), EXPECT_LOADED(LoadSave);
-  EXPECT_LOADED(CourseStatusNew), EXPECT_LOADED(CourseStatusFailed);
-  EXPECT_LOADED(CourseStatusClear), EXPECT_LOADED(CourseStatusFullcombo);
-  EXPECT_LOADED(CourseSymbol), EXPECT_LOADED(MenuChange), EXPECT_LOADED(MenuOption);
-  EXPECT_LOADED(MenuRecord), EXPECT_LOADED(MenuBack), EXPECT_LOADED(Cursor);
-  EXPECT_LOADED(CoursePanel), EXPECT_LOADED(MenuPanel), EXPECT_LOADED(CharaP1);
-  EXPECT_LOADED(CharaP2), EXPECT_LOADED(ScoreBoard), EXPECT_LOADED(ScoreNumber);
-  EXPECT_LOADED(StatusNew), EXPECT_LOADED(StatusFailed), EXPECT_LOADED(StatusClear);
-  EXPECT_LOADED(StatusFullcombo), EXPECT_LOADED(FixedFont), EXPECT_LOADED(TitleFont);
-  EXPECT_TRUE(missing_.empty()) << Missing();
+  EXPECT_LOADED(DonSound, KatSound, CancelSound, Bg, MessageSongSelect, AutoIcon, SpeedIcon);
+  EXPECT_LOADED(LevelSymbol, LevelPanel, Level, LevelStatusNew, LevelStatusFailed);
+  EXPECT_LOADED(LevelStatusClear, LevelStatusFullcombo, LoadBgEnd, LoadBgStart, LoadSave);
+  EXPECT_LOADED(CourseStatusNew, CourseStatusFailed, CourseStatusClear, CourseStatusFullcombo);
+  EXPECT_LOADED(CourseSymbol, MenuChange, MenuOption, MenuRecord, MenuBack, Cursor, CoursePanel);
+  EXPECT_LOADED(MenuPanel, CharaP1, CharaP2, ScoreBoard, ScoreNumber, StatusNew, StatusFailed);
+  EXPECT_LOADED(StatusClear, StatusFullcombo, FixedFont, TitleFont);
+  EXPECT_EQ(missing_, std::vector<std::string>());
 }
 
 TEST_F(DefaultThemeLoaderTest, PlayJobFindsEveryFileOfEachCourse) {
@@ -117,52 +111,31 @@ TEST_F(DefaultThemeLoaderTest, PlayJobFindsEveryFileOfEachCourse) {
     RunJob(shell::kSceneSongSelect);  // releases the previous play's assets
     RunJob(shell::kScenePlay);
     using namespace theme::play_assets;
-    EXPECT_LOADED(DonSound), EXPECT_LOADED(KatSound), EXPECT_LOADED(GekiSound);
-    EXPECT_LOADED(ComboVoice), EXPECT_LOADED(FullcomboVoiceP1), EXPECT_LOADED(FullcomboVoiceP2);
-    EXPECT_LOADED(PauseDon), EXPECT_LOADED(PauseKat), EXPECT_LOADED(PauseCancel);
-    EXPECT_LOADED(TitleBg), EXPECT_LOADED(JudgePoint), EXPECT_LOADED(SfieldBg);
-    EXPECT_LOADED(SfieldRed), EXPECT_LOADED(SfieldBlue), EXPECT_LOADED(SfieldYellow);
-    EXPECT_LOADED(SfieldHit), EXPECT_LOADED(SfieldGogo), EXPECT_LOADED(SfieldCourseNormal);
-    EXPECT_LOADED(SfieldCourseNormalM), EXPECT_LOADED(SfieldCourseExpert);
-    EXPECT_LOADED(SfieldCourseExpertM), EXPECT_LOADED(SfieldCourseMaster);
-    EXPECT_LOADED(SfieldCourseMasterM), EXPECT_LOADED(Fire), EXPECT_LOADED(Line);
-    EXPECT_LOADED(LineBranch), EXPECT_LOADED(Don), EXPECT_LOADED(Kat), EXPECT_LOADED(Roll);
-    EXPECT_LOADED(DonM), EXPECT_LOADED(KatM), EXPECT_LOADED(RollM), EXPECT_LOADED(GekiM);
-    EXPECT_LOADED(Geki), EXPECT_LOADED(SoulEffect), EXPECT_LOADED(Soul), EXPECT_LOADED(Splash);
-    EXPECT_LOADED(TaikoP1), EXPECT_LOADED(TaikoRed), EXPECT_LOADED(TaikoBlue);
-    EXPECT_LOADED(ComboBright), EXPECT_LOADED(Flower), EXPECT_LOADED(FlowerM);
-    EXPECT_LOADED(RollNumber), EXPECT_LOADED(ComboNumber), EXPECT_LOADED(ComboLNumber);
-    EXPECT_LOADED(ComboBalloonNumber), EXPECT_LOADED(ScoreNumber), EXPECT_LOADED(BurstNumber);
-    EXPECT_LOADED(BurstBalloon), EXPECT_LOADED(RollBalloon), EXPECT_LOADED(ComboBalloonP1);
-    EXPECT_LOADED(LevelupBalloon), EXPECT_LOADED(LeveldownBalloon), EXPECT_LOADED(CharaP1);
-    EXPECT_LOADED(CharaP1Gogo), EXPECT_LOADED(CharaP1Miss), EXPECT_LOADED(CharaP1Balloon);
-    EXPECT_LOADED(Balloon), EXPECT_LOADED(JudgeGreat), EXPECT_LOADED(JudgeGood);
-    EXPECT_LOADED(JudgeBad), EXPECT_LOADED(EffectNote), EXPECT_LOADED(EffectHitRainbow);
-    EXPECT_LOADED(EffectHitRed), EXPECT_LOADED(EffectHitBlue), EXPECT_LOADED(Effect);
-    EXPECT_LOADED(LoadBgEnd), EXPECT_LOADED(Drapery), EXPECT_LOADED(DraperyFlower);
-    EXPECT_LOADED(PauseBg), EXPECT_LOADED(PausePanel), EXPECT_LOADED(PausePanelM);
-    EXPECT_LOADED(PauseChara), EXPECT_LOADED(PauseCursor), EXPECT_LOADED(Symbol);
-    EXPECT_LOADED(SoulGauge), EXPECT_LOADED(TitleFont);
+    EXPECT_LOADED(DonSound, KatSound, GekiSound, ComboVoice, FullcomboVoiceP1, FullcomboVoiceP2);
+    EXPECT_LOADED(PauseDon, PauseKat, PauseCancel, TitleBg, JudgePoint, SfieldBg, SfieldRed);
+    EXPECT_LOADED(SfieldBlue, SfieldYellow, SfieldHit, SfieldGogo, SfieldCourseNormal);
+    EXPECT_LOADED(SfieldCourseNormalM, SfieldCourseExpert, SfieldCourseExpertM, SfieldCourseMaster);
+    EXPECT_LOADED(SfieldCourseMasterM, Fire, Line, LineBranch, Don, Kat, Roll, DonM, KatM, RollM);
+    EXPECT_LOADED(GekiM, Geki, SoulEffect, Soul, Splash, TaikoP1, TaikoRed, TaikoBlue, ComboBright);
+    EXPECT_LOADED(Flower, FlowerM, RollNumber, ComboNumber, ComboLNumber, ComboBalloonNumber);
+    EXPECT_LOADED(ScoreNumber, BurstNumber, BurstBalloon, RollBalloon, ComboBalloonP1);
+    EXPECT_LOADED(LevelupBalloon, LeveldownBalloon, CharaP1, CharaP1Gogo, CharaP1Miss);
+    EXPECT_LOADED(CharaP1Balloon, Balloon, JudgeGreat, JudgeGood, JudgeBad, EffectNote);
+    EXPECT_LOADED(EffectHitRainbow, EffectHitRed, EffectHitBlue, Effect, LoadBgEnd, Drapery);
+    EXPECT_LOADED(DraperyFlower, PauseBg, PausePanel, PausePanelM, PauseChara, PauseCursor, Symbol);
+    EXPECT_LOADED(SoulGauge, TitleFont);
     EXPECT_EQ(SoulGaugeFrames, 20);
     // The stage: one set of each kind, with its script, dancers and both chibi sets.
-    EXPECT_LOADED(theme::UpperBgNormal), EXPECT_LOADED(theme::UpperBgMiss);
-    EXPECT_LOADED(theme::UpperBgClear), EXPECT_LOADED(theme::UpperBgGogo);
-    EXPECT_LOADED(theme::StageImage);
-    EXPECT_GT(theme::FiverFrameCount, 0);
-    EXPECT_GT(theme::BgNormalList.count, 0);
-    for (int i = 0; i < theme::BgNormalList.count; ++i)
-      EXPECT_LOADED(theme::BgNormalList.layers[i].image);
-    for (int i = 0; i < theme::BgClearList.count; ++i)
-      EXPECT_LOADED(theme::BgClearList.layers[i].image);
-    for (int d = 0; d < theme::kDancerSlots; ++d) {
-      int s = theme::Dancers.slot_sort[d];
-      int frame = theme::DanceFrame(theme::Dancers, 0);
-      ASSERT_GE(frame, 0);
-      EXPECT_LOADED(theme::Dancers.dance_images[s][frame]);
-    }
-    EXPECT_NE(theme::Chibi[0].images[0][0], -1);
-    EXPECT_NE(theme::Chibi[1].images[0][0], -1);
-    EXPECT_TRUE(missing_.empty()) << "course " << course << ": " << Missing();
+    using namespace theme;
+    EXPECT_LOADED(UpperBgNormal, UpperBgMiss, UpperBgClear, UpperBgGogo, StageImage);
+    EXPECT_LOADED(Chibi[0].images[0][0], Chibi[1].images[0][0]);
+    EXPECT_GT(FiverFrameCount, 0);
+    EXPECT_GT(BgNormalList.count, 0);
+    for (int i = 0; i < BgNormalList.count; ++i) EXPECT_LOADED(BgNormalList.layers[i].image);
+    for (int i = 0; i < BgClearList.count; ++i) EXPECT_LOADED(BgClearList.layers[i].image);
+    ASSERT_GE(DanceFrame(Dancers, 0), 0);
+    for (int d = 0; d < kDancerSlots; ++d) EXPECT_LOADED(Dancers.dance_images[Dancers.slot_sort[d]][DanceFrame(Dancers, 0)]);
+    EXPECT_EQ(missing_, std::vector<std::string>()) << "course " << course;
     missing_.clear();
   }
 }
@@ -171,20 +144,14 @@ TEST_F(DefaultThemeLoaderTest, ResultJobFindsEveryFile) {
   theme::LoadCourse = 2;
   RunJob(shell::kSceneResult);
   using namespace theme::result_assets;
-  EXPECT_LOADED(AnnouncementVoiceP1), EXPECT_LOADED(AnnouncementVoiceP2);
-  EXPECT_LOADED(ClearBgmStart), EXPECT_LOADED(ClearBgmLoop), EXPECT_LOADED(FailedBgmStart);
-  EXPECT_LOADED(FailedBgmLoop), EXPECT_LOADED(CountSound), EXPECT_LOADED(DonSound);
-  EXPECT_LOADED(NormaClearP1), EXPECT_LOADED(NormaFailedP1), EXPECT_LOADED(FullcomboP1);
-  EXPECT_LOADED(Clear), EXPECT_LOADED(Failed), EXPECT_LOADED(Turn), EXPECT_LOADED(BoardP1);
-  EXPECT_LOADED(BoardP2), EXPECT_LOADED(LoadBgStart), EXPECT_LOADED(LoadBgEnd);
-  EXPECT_LOADED(LoadSave), EXPECT_LOADED(ScoreNumber), EXPECT_LOADED(ScoreSNumber);
-  EXPECT_LOADED(Soul), EXPECT_LOADED(SoulEffectP1), EXPECT_LOADED(SoulEffectP2);
-  EXPECT_LOADED(FireP1), EXPECT_LOADED(CharaP1), EXPECT_LOADED(CharaP1Failed);
-  EXPECT_LOADED(ClearBright), EXPECT_LOADED(Toss), EXPECT_LOADED(MessageClear);
-  EXPECT_LOADED(MessageFailed), EXPECT_LOADED(MessageFullcombo), EXPECT_LOADED(SymbolP1);
-  EXPECT_LOADED(SymbolP2), EXPECT_LOADED(Course), EXPECT_LOADED(SoulGauge);
-  EXPECT_LOADED(SoulGaugeP1), EXPECT_LOADED(TitleFont), EXPECT_LOADED(SubTitleFont);
-  EXPECT_TRUE(missing_.empty()) << Missing();
+  EXPECT_LOADED(AnnouncementVoiceP1, AnnouncementVoiceP2, ClearBgmStart, ClearBgmLoop);
+  EXPECT_LOADED(FailedBgmStart, FailedBgmLoop, CountSound, DonSound, NormaClearP1, NormaFailedP1);
+  EXPECT_LOADED(FullcomboP1, Clear, Failed, Turn, BoardP1, BoardP2, LoadBgStart, LoadBgEnd);
+  EXPECT_LOADED(LoadSave, ScoreNumber, ScoreSNumber, Soul, SoulEffectP1, SoulEffectP2, FireP1);
+  EXPECT_LOADED(CharaP1, CharaP1Failed, ClearBright, Toss, MessageClear, MessageFailed);
+  EXPECT_LOADED(MessageFullcombo, SymbolP1, SymbolP2, Course, SoulGauge, SoulGaugeP1, TitleFont);
+  EXPECT_LOADED(SubTitleFont);
+  EXPECT_EQ(missing_, std::vector<std::string>());
 }
 
 }  // namespace
