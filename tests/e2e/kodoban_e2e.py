@@ -95,6 +95,7 @@ class Game:
         self.proc = subprocess.Popen([os.path.join(folder, "Kodoban"), *args], cwd=folder, env=env,
                                      stdout=self.out, stderr=self.out)
         self._window = None
+        self.lost_presses = 0  # presses made again because the game never saw them
         atexit.register(self.kill)
 
     # The trace -------------------------------------------------------------------------------
@@ -135,6 +136,20 @@ class Game:
     def wait_select(self, test, timeout=30, since=0, what="song select state"):
         return self.wait_for(lambda e: e["ev"] == "select" and test(e), timeout, what, since)
 
+    def press_until(self, key, test, what, since=0, timeout=2.0, tries=4):
+        """Presses key until a song select state after the press passes test; returns the
+        (index, event). A press is made again only when nothing came of it for `timeout`
+        seconds: on a loaded machine the X server now and then hands the game a press together
+        with its release, which the game rightly takes for no press at all."""
+        for attempt in range(tries):
+            at = self.press(key)
+            try:
+                return self.wait_select(lambda e: e["t"] > at and test(e), timeout, since, what)
+            except Failure:
+                if self.proc.poll() is not None or attempt == tries - 1:
+                    raise
+                self.lost_presses += 1
+
     def settled_select(self, after):
         """The song select's last traced state a few frames after the moment `after` (a press
         moves the course cursor on over several places within one frame)."""
@@ -146,9 +161,16 @@ class Game:
         of the song select's scene event."""
         t6 = self.events[scene6_index]["t"]
         skip_at = max(t6 + 3700, now_ms() + 50)
-        self.press_schedule([(skip_at, "f", 40), (skip_at + 3000, "j", 40)])
-        i, _ = self.wait_scene(SCENE_SELECT, 20, since=scene6_index)
-        return i
+        for attempt in range(3):
+            self.press_schedule([(skip_at, "f", 100), (skip_at + 3000, "j", 100)])
+            try:
+                i, _ = self.wait_scene(SCENE_SELECT, 8, since=scene6_index)
+                return i
+            except Failure:
+                if self.proc.poll() is not None or attempt == 2:
+                    raise
+                self.lost_presses += 1
+                skip_at = now_ms() + 50
 
     def output(self):
         self.out.flush()
@@ -163,7 +185,7 @@ class Game:
             raise Failure(f"x_player {' '.join(args)}: {r.stderr.decode(errors='replace')}")
         return r.stdout.decode()
 
-    def press(self, *keys, hold=40, gap=120):
+    def press(self, *keys, hold=100, gap=200):
         """Presses keys one after the other, now; returns the CLOCK_MONOTONIC ms of the first."""
         at = now_ms()
         lines = "".join(f"{at + i * gap:.3f} {k} {hold}\n" for i, k in enumerate(keys))

@@ -77,26 +77,23 @@ def main():
             # On to the next demo song: into the demo genre after the command-line round, then
             # one place on (over the back item) in it.
             if e["depth"] == 0:
-                game.press("f")
+                i, e = game.press_until("f", lambda e: e["depth"] == 1, "entering the demo genre", i + 1)
                 i, e = game.wait_select(lambda e: e["phase"] == PHASE_BROWSE and e["depth"] == 1
                                         and e["count"] > 0, 20, i + 1, "the demo genre")
             else:
                 for _ in range(2):
-                    at = game.press("k")
-                    i, e = game.wait_select(lambda e: e["t"] > at and e["phase"] == PHASE_BROWSE, 10, i + 1,
-                                            "a move")
+                    cursor = e["cursor"]
+                    i, e = game.press_until("k", lambda e: e["cursor"] != cursor, "a move", i + 1)
                     if e["kind"] == 1:
                         break
             i, e = game.wait_select(lambda e: e["kind"] == 1 and e["levels"] == 1, 10, i, "the song's levels")
             if e["auto"] != 1:
-                game.press("F1")
-                i, e = game.wait_select(lambda e: e["auto"] == 1, 10, i, "auto play on")
-            at = game.press("f")
-            game.wait_select(lambda e: e["phase"] == PHASE_COURSE, 10, i, "the course select")
-            i, e = game.settled_select(at)
+                i, e = game.press_until("F1", lambda e: e["auto"] == 1, "auto play on", i)
+            i, e = game.press_until("f", lambda e: e["phase"] == PHASE_COURSE, "the course select", i)
+            i, e = game.settled_select(e["t"])
             while e["course"] > 4:
                 i, e = game.settled_select(game.press("k"))
-            game.press("f")
+            i, e = game.press_until("f", lambda e: e["phase"] == 4, "the start of the play", i)
     except Failure as failure:
         print(f"FAILED: {failure}")
         print(game.output()[-3000:])
@@ -108,7 +105,7 @@ def main():
     fps = [r["fps"] for r in rows]
     print(f"{len(rows)} rounds in {time.time() - began:.0f} s: RSS {base['rss']:.1f} MB after round 1, "
           f"at most {growth:+.1f} MB later (limit {GROWTH_LIMIT_MB:.0f}); table use after each round "
-          f"{drift}; play fps {min(fps):.1f} to {max(fps):.1f}")
+          f"{drift}; play fps {min(fps):.1f} to {max(fps):.1f}; {game.lost_presses} menu presses made again")
     problems = []
     if growth >= GROWTH_LIMIT_MB:
         problems.append(f"resident memory grew by {growth:.1f} MB")
