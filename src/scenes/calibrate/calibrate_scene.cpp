@@ -112,7 +112,7 @@ void DrawTexts(bool haveMedian, double median) {
                                "ずれ (中央値) median: %+ld ms  %s", m,
                                m > 0 ? "(late 遅め)" : m < 0 ? "(early 早め)" : "(on time ぴったり)");
     graphics::DrawTextCentered(320, 410, kTextColour, font, "SoundDelay: %d ms  ->  %d ms", shell::SoundDelay,
-                               ProposedSoundDelay(shell::SoundDelay, median));
+                               ProposedSoundDelay(static_cast<int>(Run.musicStart), median));
   }
   if (Run.finished.load(std::memory_order_acquire)) {
     if (n >= kFewestPresses)
@@ -141,7 +141,8 @@ int UpdateCalibration() {
   if (!(Pressed(shell::kVkF) || Pressed(shell::kVkJ))) return -1;
   double median = 0.0;
   if (Run.pressCount.load(std::memory_order_acquire) >= kFewestPresses && MedianError(&median)) {
-    shell::WriteSoundDelay(ProposedSoundDelay(shell::SoundDelay, median));
+    // From the delay the clicks were played with (the setting, kept within +-1 s).
+    shell::WriteSoundDelay(ProposedSoundDelay(static_cast<int>(Run.musicStart), median));
     StopClicks();
     return shell::kSceneSongSelect;
   }
