@@ -11,6 +11,7 @@
 #include "library/save_data.h"
 #include "platform/controller.h"
 #include "platform/events.h"
+#include "platform/fullscreen.h"
 #include "platform/keystate.h"
 #include "platform/message_box.h"
 #include "platform/mixer.h"
@@ -215,6 +216,7 @@ int StartUp() {
   shell::AppClock = now - shell::ClockBase;
   shell::ReadConfiguration("./Config.ini");
   shell::SetClientSize(shell::WindowSize, shell::WindowHeightForWidth(shell::WindowSize));
+  if (shell::FullScreen) platform::VideoSetFullScreen(true);
 
   // 9: 120 frames per second.
   shell::FrameLimiterSetTarget(shell::kTargetFps);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/events.h"
+#include "platform/fullscreen.h"
 #include "platform/time.h"
 #include "platform/trace.h"
 #include "platform/video.h"
@@ -51,6 +52,7 @@ void PerFrameUpdate() {
   ++SceneFrame;
   AppClock = platform::TimeNowMs() - ClockBase;
   ApplyWindowSizeKeys();
+  ApplyFullScreenKeys();
   if (platform::VideoHasKeyboardFocus()) PollMouse();
   platform::VideoGlobalMouse(&g_mouseX, &g_mouseY);
   UpdateWindowDrag();
@@ -112,10 +114,27 @@ void ApplyWindowSizeKeys() {
   int chosen = -1;
   for (int k = 0; k < 6; ++k)
     if (WindowKeys[kVk1 + k] == 1) chosen = k;
-  if (chosen >= 0) SetClientSize(kWindowSizeKeys[chosen].width, kWindowSizeKeys[chosen].height);
+  if (chosen < 0) return;
+  if (platform::VideoIsFullScreen()) SetFullScreen(false);
+  SetClientSize(kWindowSizeKeys[chosen].width, kWindowSizeKeys[chosen].height);
+}
+
+void ApplyFullScreenKeys() {
+  const bool altEnter = WindowKeys[kVkMenu] >= 1 && WindowKeys[kVkReturn] == 1;
+  if (WindowKeys[kVkF11] == 1 || altEnter) SetFullScreen(!platform::VideoIsFullScreen());
+}
+
+void SetFullScreen(bool on) {
+  if (!platform::VideoSetFullScreen(on)) return;
+  if (FullScreen != on) WriteFullScreen(on);
 }
 
 void UpdateWindowDrag() {
+  // A full-screen window stays where it is.
+  if (platform::VideoIsFullScreen()) {
+    g_dragging = false;
+    return;
+  }
   const int cx = g_mouseX, cy = g_mouseY;
   if (MouseLeftCounter == 1) {
     platform::VideoGetWindowPosition(&WindowLeft, &WindowTop);

@@ -27,7 +27,7 @@ struct ShellHooks {
 extern ShellHooks Hooks;
 
 // Per-frame update, in order: scene change bookkeeping, lifetime play seconds, SceneFrame,
-// AppClock, window-size keys, mouse poll (with focus), dragging, cursor hiding.
+// AppClock, window-size and full-screen keys, mouse poll (with focus), dragging, cursor hiding.
 void PerFrameUpdate();
 // Advances the window key counters, then dispatches every pending event. True on quit.
 bool MessagePump();
@@ -36,7 +36,11 @@ void WaitPumpingMs(int ms);
 
 // Sets the client size of the window (position kept); the drawing stays 640 x 480.
 void SetClientSize(int width, int height);
+// Keys 1 to 6 also leave full screen.
 void ApplyWindowSizeKeys();
+// F11 or Alt+Enter: full screen on or off, remembered in Config.ini.
+void ApplyFullScreenKeys();
+void SetFullScreen(bool on);
 void UpdateWindowDrag();
 void UpdateCursorHiding();
 bool CursorShown();

@@ -29,6 +29,8 @@ constexpr int kVkF1 = 0x70;
 constexpr int kVkF2 = 0x71;
 constexpr int kVkF3 = 0x72;
 constexpr int kVkF9 = 0x78;
+constexpr int kVkF11 = 0x7A;
+constexpr int kVkMenu = 0x12;  // either Alt key
 
 extern int32_t WindowKeys[256];                // main thread only
 extern std::atomic<int32_t> DirectKeys[256];   // the running worker thread
