@@ -511,6 +511,30 @@ int MixerPlay(int id, bool looping, int64_t* startFrame) {
     return 0;
 }
 
+int MixerPlayAt(int id, bool looping, double ms, int64_t* startFrame) {
+    std::lock_guard<std::mutex> g(gMix.lock);
+    if (!ValidId(id)) return -1;
+    // The frame of the moment: not before what is rendered, nor before this buffer's own
+    // queued commands; other buffers' commands may already be queued later, so the event
+    // goes in at its place in frame order.
+    const int64_t horizon = CommandHorizon();
+    int64_t at = horizon;
+    if (gMix.mode != kModeClock && gMix.mapValid && ms < TimeNowMs()) {
+        at = static_cast<int64_t>(std::floor((ms - gMix.mapOffsetMs) * gMix.mapRate + kFrameEpsilon)) +
+             kMixerLatencyFrames;
+        at = std::clamp<int64_t>(at, gMix.streamEnd, horizon);
+        for (const Event& e : gMix.events) {
+            if (e.id == id) at = std::max(at, e.frame);
+        }
+    }
+    const Event e{at, id, looping ? kOpPlayLooping : kOpPlay, 0};
+    gMix.events.insert(std::upper_bound(gMix.events.begin(), gMix.events.end(), e,
+                                        [](const Event& a, const Event& b) { return a.frame < b.frame; }),
+                       e);
+    if (startFrame) *startFrame = at;
+    return 0;
+}
+
 int MixerStop(int id) {
     std::lock_guard<std::mutex> g(gMix.lock);
     if (!ValidId(id)) return -1;

@@ -64,6 +64,12 @@ constexpr int kMixerLooping = 4;
 // Plays from the current position; *startFrame (optional) receives the stream frame at
 // which the play takes effect. 0, or -1.
 int MixerPlay(int id, bool looping, int64_t* startFrame = nullptr);
+// The same as if called at the moment ms (time module), which may lie a little in the past:
+// a sound due at a known moment (the automatic drummer's note) lands on that moment's stream
+// frame rather than on the one of the call. A moment after now counts as now; the start is
+// never placed before a frame already rendered nor before an earlier command. Without a
+// device the stream follows the clock and the start is the frame of now.
+int MixerPlayAt(int id, bool looping, double ms, int64_t* startFrame = nullptr);
 int MixerStop(int id);                 // keeps the position; 0, or -1
 int MixerSetPosition(int id, int64_t frame);  // 0, or -1
 int64_t MixerGetPosition(int id);      // frame, or -1

@@ -28,6 +28,14 @@ void PlayFromRing(const int* ring, int& index) {
   index = (index + 1) % kSoundRing;
 }
 
+// The pass runs up to a millisecond after a note fell due; the automatic drummer's sound is
+// placed at the moment PlayClock read the note's time, so it sits on the note's sample.
+void PlayFromRingAt(const int* ring, int& index, double dueClock) {
+  const double moment = Play.clockReference.load(kRelaxed) + (dueClock - Play.clockStart);
+  sound::PlaySoundAt(ring[index], moment);
+  index = (index + 1) % kSoundRing;
+}
+
 void MarkColourUsed(int type) {
   if (IsKatColour(type))
     Play.katUsed = true;
@@ -139,6 +147,8 @@ void SetJudgeObserver(JudgeObserver observer) { g_judgeObserver = observer; }
 void PlayNextDon() { PlayFromRing(Sounds.don, Play.donRing); }
 void PlayNextKat() { PlayFromRing(Sounds.kat, Play.katRing); }
 void PlayNextBurst() { PlayFromRing(Sounds.burst, Play.burstRing); }
+void PlayNextDonAt(double dueClock) { PlayFromRingAt(Sounds.don, Play.donRing, dueClock); }
+void PlayNextKatAt(double dueClock) { PlayFromRingAt(Sounds.kat, Play.katRing, dueClock); }
 
 void AddEffect(int code) {
   const double c = Play.playClock.load(kRelaxed);
@@ -320,9 +330,9 @@ void PlayNoteAutomatically(int i, double c) {
       Play.sideToggle ^= 1;
       Play.drumHitTime[kat ? (side ? kRightKat : kLeftKat) : (side ? kRightDon : kLeftDon)].store(c, kRelaxed);
       if (kat)
-        PlayNextKat();
+        PlayNextKatAt(note.time);
       else
-        PlayNextDon();
+        PlayNextDonAt(note.time);
       Judge(i, kJudgeGreat);
       break;
     }
@@ -332,11 +342,11 @@ void PlayNoteAutomatically(int i, double c) {
       Play.drumHitTime[kat ? kLeftKat : kLeftDon].store(c, kRelaxed);
       Play.drumHitTime[kat ? kRightKat : kRightDon].store(c, kRelaxed);
       if (kat) {
-        PlayNextKat();
-        PlayNextKat();
+        PlayNextKatAt(note.time);
+        PlayNextKatAt(note.time);
       } else {
-        PlayNextDon();
-        PlayNextDon();
+        PlayNextDonAt(note.time);
+        PlayNextDonAt(note.time);
       }
       Judge(i, kJudgeGreat);
       break;

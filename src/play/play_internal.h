@@ -74,6 +74,10 @@ void PlayBalloonAutomatically(int i, double c);
 void PlayNextDon();
 void PlayNextKat();
 void PlayNextBurst();
+// The same for a sound that belongs to the moment PlayClock read dueClock (a note's time
+// for the automatic drummer): it lands on that moment's sample, not on the pass's.
+void PlayNextDonAt(double dueClock);
+void PlayNextKatAt(double dueClock);
 void AutoDrumRollHit(double c);
 
 // The first note at or after i that a pass may still need (i itself when it is).

@@ -196,6 +196,16 @@ int PlaySound(int handle, bool looping, uint32_t /*priority*/) {
     return 0;
 }
 
+int PlaySoundAt(int handle, double ms) {
+    SoundSlot* slot = SlotOf(handle);
+    if (!slot) return -1;
+    int64_t startFrame = 0;
+    if (platform::MixerPlayAt(slot->mixerBuffer, false, ms, &startFrame) != 0) return -1;
+    platform::TraceWrite("sound", "\"handle\":%d,\"sample\":%lld,\"loop\":0", handle,
+                         static_cast<long long>(startFrame));
+    return 0;
+}
+
 int StopSound(int handle) {
     SoundSlot* slot = SlotOf(handle);
     if (!slot) return -1;

@@ -40,6 +40,9 @@ int LoadSoundCopies(const char* path, int copies, int* handles);
 // Starts the sound from its current position; with looping it repeats until stopped.
 // priority is accepted for the callers' sake and has no effect. 0, or -1.
 int PlaySound(int handle, bool looping = false, uint32_t priority = 0);
+// Starts the sound once as if called at the moment ms of the time module, a little in the
+// past: a sound due at a known moment lands on that moment's sample (platform::MixerPlayAt).
+int PlaySoundAt(int handle, double ms);
 // Stops the sound and sets its position back to 0. 0, or -1.
 int StopSound(int handle);
 // 1 while playing or looping, 0 when stopped, -1 for an invalid handle.

@@ -1,5 +1,6 @@
-// The paced output (KODOBAN_PACED_AUDIO): the stream written at the clock's own rate, with
-// each sound beginning on the stream frame its start promised.
+// Steady sound timing: the paced output (KODOBAN_PACED_AUDIO) writes the stream at the
+// clock's own rate with each sound on the stream frame its start promised, and a start due
+// at a moment just past lands on that moment's frame.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,6 +52,48 @@ TEST(MixerPacedOutput, WritesTheStreamAtTheClockRateWithEachSoundOnItsPromisedFr
     }
     EXPECT_EQ(onset, promised);
     platform::MixerReset();
+}
+
+TEST(MixerPlayAt, AStartDueAMomentAgoLandsOnThatMomentsFrame) {
+    platform::TimeUseVirtualClock(1000.0, false);
+    platform::MixerReset();
+    platform::MixerOpenManual();
+    auto left = std::make_shared<platform::MixerPcm>();
+    auto right = std::make_shared<platform::MixerPcm>();
+    for (int i = 0; i < 64; ++i) {
+        left->samples.insert(left->samples.end(), {1000, 0});
+        right->samples.insert(right->samples.end(), {0, 1000});
+    }
+    const int due = platform::MixerCreateBuffer(left);
+    const int now = platform::MixerCreateBuffer(right);
+    std::vector<int16_t> out;
+    auto render = [&](int blocks) {
+        for (int b = 0; b < blocks; ++b) {
+            std::vector<int16_t> block(static_cast<size_t>(platform::kMixerDeviceFrames) * 2);
+            platform::MixerRender(block.data(), platform::kMixerDeviceFrames);
+            out.insert(out.end(), block.begin(), block.end());
+            platform::TimeAdvanceVirtualMs(platform::kMixerDeviceFrames / 44.1);
+        }
+    };
+    render(12);  // the stream clock settles
+    platform::TimeAdvanceVirtualMs(2.0);
+    const double moment = platform::TimeNowMs() - 1.0;
+    int64_t dueFrame = -1, nowFrame = -1;
+    ASSERT_EQ(platform::MixerPlayAt(due, false, moment, &dueFrame), 0);
+    ASSERT_EQ(platform::MixerPlay(now, false, &nowFrame), 0);
+    EXPECT_NEAR(static_cast<double>(dueFrame),
+                platform::MixerStreamFrameAt(moment) + platform::kMixerLatencyFrames, 1.0);
+    EXPECT_NEAR(static_cast<double>(nowFrame - dueFrame), 44.1, 1.0);
+    render(6);
+    int64_t leftOnset = -1, rightOnset = -1;
+    for (int64_t k = 0; k < static_cast<int64_t>(out.size() / 2); ++k) {
+        if (leftOnset < 0 && out[static_cast<size_t>(k) * 2] != 0) leftOnset = k;
+        if (rightOnset < 0 && out[static_cast<size_t>(k) * 2 + 1] != 0) rightOnset = k;
+    }
+    EXPECT_EQ(leftOnset, dueFrame);
+    EXPECT_EQ(rightOnset, nowFrame);
+    platform::MixerReset();
+    platform::TimeUseRealClock();
 }
 
 }  // namespace
