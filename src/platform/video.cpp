@@ -9,6 +9,7 @@
 
 #include "platform/message_box.h"
 #include "platform/x11_input.h"
+#include "platform/x11_present.h"
 
 namespace platform {
 

@@ -1,224 +1,16 @@
-#include "platform/x11_input.h"
+#include "platform/x11_present.h"
 
-#include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/XKBlib.h>
-#include <X11/Xlib.h>
-#include <X11/extensions/XShm.h>
-#include <X11/keysym.h>
-#include <dlfcn.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 
-#include <atomic>
+#include <cstdint>
 #include <cstring>
-#include <thread>
 
-#include "platform/keystate.h"
 #include "platform/time.h"
+#include "platform/x11_library.h"
 
 namespace platform {
-
-namespace {
-constexpr int kEvdevOffset = 8;      // X key code = evdev code + 8
-constexpr int kStopCheckMs = 20;     // how often the watcher looks at its stop flag
-
-// A library opened at run time, its functions looked up by name.
-struct RuntimeLibrary {
-  void* handle = nullptr;
-
-  bool Open(const char* soname) {
-    handle = dlopen(soname, RTLD_NOW | RTLD_LOCAL);
-    return handle != nullptr;
-  }
-  template <typename F>
-  bool Sym(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(handle, name));
-    return f != nullptr;
-  }
-  // Keeps the library open only when every function it must have was found.
-  bool KeepIf(bool ok) {
-    if (!ok) {
-      dlclose(handle);
-      handle = nullptr;
-    }
-    return ok;
-  }
-};
-
-// libX11 is loaded at run time, as SDL itself does, so the game links no X library.
-struct XLib : RuntimeLibrary {
-  Display* (*OpenDisplay)(const char*) = nullptr;
-  int (*CloseDisplay)(Display*) = nullptr;
-  int (*SelectInput)(Display*, Window, long) = nullptr;
-  int (*Flush)(Display*) = nullptr;
-  int (*Pending)(Display*) = nullptr;
-  int (*NextEvent)(Display*, XEvent*) = nullptr;
-  int (*ConnNumber)(Display*) = nullptr;
-  KeyCode (*KeysymToKeycode)(Display*, KeySym) = nullptr;
-  Bool (*SetDetectableAutoRepeat)(Display*, Bool, Bool*) = nullptr;
-  GC (*CreateGC)(Display*, Drawable, unsigned long, XGCValues*) = nullptr;
-  int (*FreeGC)(Display*, GC) = nullptr;
-  Status (*GetWindowAttributes)(Display*, Window, XWindowAttributes*) = nullptr;
-  int (*Sync)(Display*, Bool) = nullptr;
-  XErrorHandler (*SetErrorHandler)(XErrorHandler) = nullptr;
-
-  bool Load() {
-    if (handle) return true;
-    if (!Open("libX11.so.6")) return false;
-    bool ok = Sym(OpenDisplay, "XOpenDisplay") && Sym(CloseDisplay, "XCloseDisplay") &&
-              Sym(SelectInput, "XSelectInput") && Sym(Flush, "XFlush") && Sym(Pending, "XPending") &&
-              Sym(NextEvent, "XNextEvent") && Sym(ConnNumber, "XConnectionNumber") &&
-              Sym(KeysymToKeycode, "XKeysymToKeycode") &&
-              Sym(SetDetectableAutoRepeat, "XkbSetDetectableAutoRepeat") &&
-              Sym(CreateGC, "XCreateGC") && Sym(FreeGC, "XFreeGC") &&
-              Sym(GetWindowAttributes, "XGetWindowAttributes") && Sym(Sync, "XSync") &&
-              Sym(SetErrorHandler, "XSetErrorHandler");
-    return KeepIf(ok);
-  }
-};
-
-XLib g_x;
-
-// The shared-memory image extension, from libXext.
-struct XExt : RuntimeLibrary {
-  Bool (*QueryExtension)(Display*) = nullptr;
-  int (*GetEventBase)(Display*) = nullptr;
-  XImage* (*CreateImage)(Display*, Visual*, unsigned int, int, char*, XShmSegmentInfo*,
-                         unsigned int, unsigned int) = nullptr;
-  Bool (*Attach)(Display*, XShmSegmentInfo*) = nullptr;
-  Bool (*Detach)(Display*, XShmSegmentInfo*) = nullptr;
-  Bool (*PutImage)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned int,
-                   unsigned int, Bool) = nullptr;
-
-  bool Load() {
-    if (handle) return true;
-    if (!Open("libXext.so.6")) return false;
-    bool ok = Sym(QueryExtension, "XShmQueryExtension") && Sym(GetEventBase, "XShmGetEventBase") &&
-              Sym(CreateImage, "XShmCreateImage") && Sym(Attach, "XShmAttach") &&
-              Sym(Detach, "XShmDetach") && Sym(PutImage, "XShmPutImage");
-    return KeepIf(ok);
-  }
-};
-
-XExt g_xext;
-
-// The window's X11 side, when SDL drives it through its X11 video driver.
-bool WindowOnX11(SDL_Window* window, SDL_SysWMinfo* info) {
-  if (!window) return false;
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driver || std::strcmp(driver, "x11") != 0) return false;
-  SDL_VERSION(&info->version);
-  return SDL_GetWindowWMInfo(window, info) && info->subsystem == SDL_SYSWM_X11;
-}
-Display* g_display = nullptr;
-// Never destroyed: a process that ends through exit() while the watcher runs (Xlib exits on a
-// fatal X error, for one) must not abort on a joinable thread object.
-std::thread& g_thread = *new std::thread;
-std::atomic<bool> g_stop{false};
-std::atomic<bool> g_active{false};
-
-void WatchKeys(Display* dpy) {
-  // The watcher sleeps in poll almost all the time; where the system allows it, it runs at a
-  // real-time priority so a busy machine doesn't delay the moment a hit is seen.
-  sched_param param{};
-  param.sched_priority = 1;
-  pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
-  pollfd pfd{g_x.ConnNumber(dpy), POLLIN, 0};
-  while (!g_stop.load(std::memory_order_acquire)) {
-    while (g_x.Pending(dpy) > 0) {
-      XEvent ev;
-      g_x.NextEvent(dpy, &ev);
-      if (ev.type != KeyPress && ev.type != KeyRelease) continue;
-      double seen = TimeMonotonicMs();
-      int dik = ScanCodeFromEvdev(static_cast<int>(ev.xkey.keycode) - kEvdevOffset);
-      if (dik) KeyStateSet(dik, ev.type == KeyPress, seen);
-    }
-    poll(&pfd, 1, kStopCheckMs);
-  }
-}
-}  // namespace
-
-int ScanCodeFromEvdev(int code) {
-  // The main block, function keys and keypad share their numbers with the scan codes.
-  if (code >= 1 && code <= 83) return code;
-  switch (code) {
-    case 86: return 0x56;   // 102nd key
-    case 87: return 0x57;   // F11
-    case 88: return 0x58;   // F12
-    case 89: return 0x73;   // ro
-    case 92: return 0x79;   // henkan
-    case 93: return 0x70;   // katakana/hiragana
-    case 94: return 0x7B;   // muhenkan
-    case 96: return 0x9C;   // keypad enter
-    case 97: return 0x9D;   // right ctrl
-    case 98: return 0xB5;   // keypad /
-    case 99: return 0xB7;   // print screen
-    case 100: return 0xB8;  // right alt
-    case 102: return 0xC7;  // home
-    case 103: return 0xC8;  // up
-    case 104: return 0xC9;  // page up
-    case 105: return 0xCB;  // left
-    case 106: return 0xCD;  // right
-    case 107: return 0xCF;  // end
-    case 108: return 0xD0;  // down
-    case 109: return 0xD1;  // page down
-    case 110: return 0xD2;  // insert
-    case 111: return 0xD3;  // delete
-    case 113: return 0xA0;  // mute
-    case 114: return 0xAE;  // volume down
-    case 115: return 0xB0;  // volume up
-    case 117: return 0x8D;  // keypad =
-    case 119: return 0xC5;  // pause
-    case 121: return 0xB3;  // keypad ,
-    case 124: return 0x7D;  // yen
-    case 125: return 0xDB;  // left windows
-    case 126: return 0xDC;  // right windows
-    case 127: return 0xDD;  // menu
-    case 183: return 0x64;  // F13
-    case 184: return 0x65;  // F14
-    case 185: return 0x66;  // F15
-    default: return 0;
-  }
-}
-
-bool X11InputStart(SDL_Window* window) {
-  if (g_active.load()) return true;
-  SDL_SysWMinfo info;
-  if (!WindowOnX11(window, &info)) return false;
-  if (!g_x.Load()) return false;
-  Display* dpy = g_x.OpenDisplay(nullptr);
-  if (!dpy) return false;
-  // Only servers with evdev key codes: there the key code says which physical key it is.
-  if (g_x.KeysymToKeycode(dpy, XK_Escape) != 1 + kEvdevOffset ||
-      g_x.KeysymToKeycode(dpy, XK_f) != 0x21 + kEvdevOffset) {
-    g_x.CloseDisplay(dpy);
-    return false;
-  }
-  Bool supported = False;
-  g_x.SetDetectableAutoRepeat(dpy, True, &supported);
-  g_x.SelectInput(dpy, info.info.x11.window, KeyPressMask | KeyReleaseMask);
-  g_x.Flush(dpy);
-  g_display = dpy;
-  g_stop.store(false, std::memory_order_release);
-  g_thread = std::thread(WatchKeys, dpy);
-  g_active.store(true, std::memory_order_release);
-  return true;
-}
-
-void X11InputStop() {
-  if (!g_active.load(std::memory_order_acquire)) return;
-  g_stop.store(true, std::memory_order_release);
-  if (g_thread.joinable()) g_thread.join();
-  g_x.CloseDisplay(g_display);
-  g_display = nullptr;
-  g_active.store(false, std::memory_order_release);
-}
-
-bool X11InputActive() { return g_active.load(std::memory_order_acquire); }
 
 namespace {
 constexpr int kPresentBuffers = 2;
@@ -278,9 +70,9 @@ void FreePresentBuffer(PresentBuffer& b) {
 void FreePresentBuffers() {
   if (!g_present.display) return;
   // Every image sent must be read before its memory goes.
-  g_x.Sync(g_present.display, False);
+  g_xlib.Sync(g_present.display, False);
   for (PresentBuffer& b : g_present.buffers) FreePresentBuffer(b);
-  g_x.Sync(g_present.display, False);
+  g_xlib.Sync(g_present.display, False);
   g_present.width = g_present.height = 0;
 }
 
@@ -315,11 +107,11 @@ bool MakePresentBuffer(PresentBuffer& b, int w, int h) {
   b.image->data = b.shm.shmaddr;
   b.shm.readOnly = False;
   g_attachFailed = false;
-  XErrorHandler previous = g_x.SetErrorHandler(NoteAttachError);
+  XErrorHandler previous = g_xlib.SetErrorHandler(NoteAttachError);
   bool attached = g_xext.Attach(p.display, &b.shm);
   // Once the server holds it, the segment goes away with the last user.
-  g_x.Sync(p.display, False);
-  g_x.SetErrorHandler(previous);
+  g_xlib.Sync(p.display, False);
+  g_xlib.SetErrorHandler(previous);
   if (g_attachFailed) attached = false;
   shmctl(b.shm.shmid, IPC_RMID, nullptr);
   if (!attached) {
@@ -357,9 +149,9 @@ bool MakePresentBuffers(int w, int h) {
 void CollectCompletions(bool wait, double deadlineMs) {
   Presenter& p = g_present;
   for (;;) {
-    while (g_x.Pending(p.display) > 0) {
+    while (g_xlib.Pending(p.display) > 0) {
       XEvent ev;
-      g_x.NextEvent(p.display, &ev);
+      g_xlib.NextEvent(p.display, &ev);
       if (ev.type != p.completionEvent) continue;
       const auto& done = reinterpret_cast<const XShmCompletionEvent&>(ev);
       for (PresentBuffer& b : p.buffers)
@@ -368,7 +160,7 @@ void CollectCompletions(bool wait, double deadlineMs) {
     if (!wait || !p.buffers[p.next].busy) return;
     double left = deadlineMs - TimeMonotonicMs();
     if (left <= 0) return;
-    pollfd pfd{g_x.ConnNumber(p.display), POLLIN, 0};
+    pollfd pfd{g_xlib.ConnNumber(p.display), POLLIN, 0};
     poll(&pfd, 1, left < 1.0 ? 1 : int(left));
   }
 }
@@ -386,13 +178,13 @@ bool X11PresenterStart(SDL_Window* window) {
   if (g_present.display) return true;
   SDL_SysWMinfo info;
   if (!WindowOnX11(window, &info)) return false;
-  if (!g_x.Load() || !g_xext.Load()) return false;
-  Display* dpy = g_x.OpenDisplay(nullptr);
+  if (!g_xlib.Load() || !g_xext.Load()) return false;
+  Display* dpy = g_xlib.OpenDisplay(nullptr);
   if (!dpy) return false;
   XWindowAttributes attributes;
   if (!g_xext.QueryExtension(dpy) ||
-      !g_x.GetWindowAttributes(dpy, info.info.x11.window, &attributes)) {
-    g_x.CloseDisplay(dpy);
+      !g_xlib.GetWindowAttributes(dpy, info.info.x11.window, &attributes)) {
+    g_xlib.CloseDisplay(dpy);
     return false;
   }
   Presenter& p = g_present;
@@ -401,7 +193,7 @@ bool X11PresenterStart(SDL_Window* window) {
   p.visual = attributes.visual;
   p.depth = attributes.depth;
   p.completionEvent = g_xext.GetEventBase(dpy) + ShmCompletion;
-  p.gc = g_x.CreateGC(dpy, p.window, 0, nullptr);
+  p.gc = g_xlib.CreateGC(dpy, p.window, 0, nullptr);
   int w = 0, h = 0;
   SDL_GetWindowSize(window, &w, &h);
   if (!p.gc || !MakePresentBuffers(w, h)) {
@@ -416,8 +208,8 @@ void X11PresenterStop() {
   Presenter& p = g_present;
   if (!p.display) return;
   FreePresentBuffers();
-  if (p.gc) g_x.FreeGC(p.display, p.gc);
-  g_x.CloseDisplay(p.display);
+  if (p.gc) g_xlib.FreeGC(p.display, p.gc);
+  g_xlib.CloseDisplay(p.display);
   p = Presenter{};
   g_presentWindow = nullptr;
 }
@@ -446,7 +238,7 @@ int X11PresentPicture(SDL_Surface* picture) {
       return -1;
   }
   g_xext.PutImage(p.display, p.window, p.gc, b.image, 0, 0, 0, 0, unsigned(w), unsigned(h), True);
-  g_x.Flush(p.display);
+  g_xlib.Flush(p.display);
   b.busy = true;
   p.next = (p.next + 1) % kPresentBuffers;
   return 0;

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "platform/video.h"
-#include "platform/x11_input.h"
+#include "platform/x11_present.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define KODOBAN_LSAN 1
