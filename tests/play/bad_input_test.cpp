@@ -24,53 +24,40 @@ SimResult PlayFile(const std::string& path, bool autoPlay, const std::vector<pla
   return PlayTja(path, o, presses);
 }
 
-TEST(BadCharts, NoNotesAtAll) {
+TEST(BadCharts, NoNotesOnlyRollsAndBalloonsOfZero) {
   for (bool autoPlay : {false, true}) {
     SimResult r = PlayFile(WriteChart("empty", ",\n,\n"), autoPlay, {Press(100.0, "FJDK")});
     EXPECT_TRUE(r.notes.empty());
     EXPECT_EQ(r.endClock, 3000.0);
-    EXPECT_EQ(r.gauge, 0.0);
-    EXPECT_EQ(r.bad, 0);
-  }
-}
-
-TEST(BadCharts, OnlyRollsAndBalloonsNeverMoveTheGauge) {
-  for (bool autoPlay : {false, true}) {
-    SimResult r = PlayFile(WriteChart("rolls", "5008,\n6008,\n7008,\n"), autoPlay,
-                           {Press(100.0, "F"), Press(2100.0, "K"), Press(4100.0, "J")});
-    EXPECT_EQ(r.gauge, 0.0);
-    EXPECT_EQ(r.combo, 0);
+    EXPECT_EQ(r.gauge + r.bad, 0.0);
+    // Rolls and balloons never move the gauge or the combo.
+    r = PlayFile(WriteChart("rolls", "5008,\n6008,\n7008,\n"), autoPlay, {Press(100.0, "F"), Press(2100.0, "K"), Press(4100.0, "J")});
+    EXPECT_EQ(r.gauge + r.combo, 0.0);
     EXPECT_EQ(r.notes.size(), 6u);
     EXPECT_GT(r.score, 0);
+    // A balloon of 0 hits bursts at the first.
+    r = PlayFile(WriteChart("balloon0", "7008,\n", "BALLOON:0\n"), autoPlay, {Press(0.0, "F")});
+    EXPECT_EQ(r.notes[0].state, play::kNoteBurst);
+    EXPECT_EQ(r.notes[0].hits, 1);
+    // A roll without an end at the very end has no span and finishes at once.
+    r = PlayFile(WriteChart("open_roll", "1005,\n"), autoPlay, {Press(1501.0, "F"), Press(1600.0, "F")});
+    EXPECT_EQ(r.notes[1].state, play::kNoteFinished);
+    EXPECT_TRUE(autoPlay || r.roll == 0) << "a late press is no roll hit";
   }
-}
-
-TEST(BadCharts, BalloonCountOfZero) {
-  SimResult r = PlayFile(WriteChart("balloon0", "7008,\n", "BALLOON:0\n"), false, {Press(0.0, "F")});
-  EXPECT_EQ(r.notes[0].state, play::kNoteBurst);
-  EXPECT_EQ(r.notes[0].hits, 1);
-  SimResult a = PlayFile(WriteChart("balloon0", "7008,\n", "BALLOON:0\n"), true);
-  EXPECT_EQ(a.notes[0].state, play::kNoteBurst);
-}
-
-TEST(BadCharts, RollWithoutAnEnd) {
-  // At the very end: the roll has no span and finishes at once.
-  SimResult r = PlayFile(WriteChart("open_roll", "1005,\n"), false, {Press(1501.0, "F"), Press(1600.0, "F")});
-  EXPECT_EQ(r.notes[1].state, play::kNoteFinished);
-  EXPECT_EQ(r.roll, 0);
-  SimResult a = PlayFile(WriteChart("open_roll", "1005,\n"), true);
-  EXPECT_EQ(a.notes[1].state, play::kNoteFinished);
   // Followed by a don instead of an end marker: the roll runs up to the don.
   SimResult d = PlayFile(WriteChart("roll_don", "5000,\n1000,\n"), true);
   EXPECT_EQ(d.roll, 40);
   EXPECT_EQ(d.great, 1);
+  // Ignored records are skipped.
+  d = PlayFile(WriteChart("nine", "9008,\n1,\n"), true);
+  EXPECT_EQ(d.great, 1);
+  EXPECT_EQ(d.notes[0].state, play::kNotePending);
 }
 
 TEST(BadCharts, BranchPointsWithoutSections) {
-  const std::string body =
-      "1111,\n1111,\n#BRANCHSTART p,50,80\n#N\n1000,\n#E\n2000,\n#M\n3000,\n#BRANCHEND\n"
-      "#BRANCHSTART r,1,2\n#N\n1000,\n#E\n2000,\n#M\n4000,\n#BRANCHEND\n1,\n";
-  SimResult r = PlayFile(WriteChart("branch", body), true);
+  SimResult r = PlayFile(WriteChart("branch", "1111,\n1111,\n#BRANCHSTART p,50,80\n#N\n1000,\n#E\n2000,\n#M\n3000,\n#BRANCHEND\n"
+                                              "#BRANCHSTART r,1,2\n#N\n1000,\n#E\n2000,\n#M\n4000,\n#BRANCHEND\n1,\n"),
+                         true);
   ASSERT_EQ(r.lanes.size(), 2u);
   EXPECT_EQ(r.lanes[0].to, chart::kLaneMaster);
   EXPECT_EQ(r.lanes[1].to, chart::kLaneNormal);
@@ -87,22 +74,12 @@ TEST(BadCharts, AllNotesAtTimeZero) {
   EXPECT_EQ(r.gauge, 0.0);
   EXPECT_EQ(r.notes.back().state, play::kNoteGone);
   EXPECT_EQ(play::Play.fastNote.load(), kFullTable);
-}
-
-TEST(BadCharts, ManyNotesAtOneTimeInAutoPlay) {
-  ChartBuilder b;
-  for (int i = 0; i < 5000; ++i) b.Note(1 + i % 4, 0.0);
+  // In auto play every one of them is Great.
   SimResult a = Auto();
-  EXPECT_EQ(a.great, 5000);
-  EXPECT_EQ(a.maxCombo, 5000);
+  EXPECT_EQ(a.great, kFullTable);
+  EXPECT_EQ(a.maxCombo, kFullTable);
   EXPECT_EQ(a.gauge, 100.0);
-  EXPECT_EQ(a.judgements.size(), 5000u);
-}
-
-TEST(BadCharts, IgnoredNotesAreSkipped) {
-  SimResult r = PlayFile(WriteChart("nine", "9008,\n1,\n"), true);
-  EXPECT_EQ(r.great, 1);
-  EXPECT_EQ(r.notes[0].state, play::kNotePending);
+  EXPECT_EQ(a.judgements.size(), size_t(kFullTable));
 }
 
 TEST(BadCharts, NegativeAndZeroScrollAndTempo) {
@@ -110,8 +87,7 @@ TEST(BadCharts, NegativeAndZeroScrollAndTempo) {
   b.Note(chart::kNoteDon, 1000.0, 0, false, 5, 120.0, -1.0);
   b.Note(chart::kNoteKat, 1500.0, 0, false, 5, 0.0, 1.0);
   b.Note(chart::kNoteDon, 2000.0, 0, false, 5, 120.0, 0.0);
-  SimResult r = Auto();
-  EXPECT_EQ(r.great, 3);
+  EXPECT_EQ(Auto().great, 3);
   SimResult m = PlayWith({Press(1000.0, "F"), Press(1500.0, "K")});
   EXPECT_EQ(m.great, 2);
   EXPECT_EQ(m.bad, 1);
@@ -123,13 +99,10 @@ TEST(SimInputs, ParsesPressesAndReportsTheFirstBadLine) {
   // A byte order mark may stand before the first line only.
   EXPECT_EQ(play::ParseSimInputs("\xEF\xBB\xBF" "1000 F\n\n  \n1020 jK 10\r\n-5.5 DFJK 0\n", &p, &error), 0);
   ASSERT_EQ(p.size(), 3u);
-  EXPECT_EQ(p[0].time, 1000.0);
-  EXPECT_TRUE(p[0].f && !p[0].j);
-  EXPECT_EQ(p[0].hold, 40.0);
-  EXPECT_TRUE(p[1].j && p[1].k && !p[1].f);
-  EXPECT_EQ(p[1].hold, 10.0);
-  EXPECT_EQ(p[2].time, -5.5);
-  EXPECT_TRUE(p[2].d && p[2].f && p[2].j && p[2].k);
+  std::string parsed;
+  for (const play::SimPress& q : p)
+    parsed += std::to_string(q.time) + (q.f ? "F" : "") + (q.j ? "J" : "") + (q.d ? "D" : "") + (q.k ? "K" : "") + std::to_string(q.hold) + " ";
+  EXPECT_EQ(parsed, "1000.000000F40.000000 1020.000000JK10.000000 -5.500000FJDK0.000000 ");
   const struct {
     const char* text;
     int line;

@@ -50,17 +50,11 @@ struct ChartBuilder {
     play::ResetPlayRecord();
     play::ResetPlaySounds();
   }
-
   int Note(int type, double t, int lane = 0, bool gogo = false, int balloonHits = 5, double bpm = 120.0,
            double scroll = 1.0) {
+    chart::TheChart.notes[notes] = chart::ChartNote{};
     chart::ChartNote& n = chart::TheChart.notes[notes];
-    n = chart::ChartNote{};
-    n.type = type;
-    n.lane = lane;
-    n.time = t;
-    n.bpm = bpm;
-    n.scroll = scroll;
-    n.gogo = gogo;
+    n.type = type, n.lane = lane, n.time = t, n.bpm = bpm, n.scroll = scroll, n.gogo = gogo;
     n.balloonHits = type == chart::kNoteBalloon ? balloonHits : 0;
     return notes++;
   }
@@ -73,24 +67,15 @@ struct ChartBuilder {
   void Section(double t, int lane = 0) { chart::TheChart.sections[sections++] = {t, lane, 0}; }
   void Bar(double t, int lane = 0) {
     chart::BarLine& b = chart::TheChart.barLines[bars++];
-    b.time = t;
-    b.bpm = 120.0;
-    b.scroll = 1.0;
-    b.lane = lane;
-    b.visible = true;
+    b.time = t, b.bpm = 120.0, b.scroll = 1.0, b.lane = lane, b.visible = true;
   }
 };
 
 inline play::SimPress Press(double t, const char* keys, double hold = 40.0) {
   play::SimPress p;
-  p.time = t;
-  p.hold = hold;
-  for (const char* k = keys; *k; ++k) {
-    if (*k == 'F') p.f = true;
-    if (*k == 'J') p.j = true;
-    if (*k == 'D') p.d = true;
-    if (*k == 'K') p.k = true;
-  }
+  p.time = t, p.hold = hold;
+  const std::string k = keys;
+  p.f = k.find('F') != k.npos, p.j = k.find('J') != k.npos, p.d = k.find('D') != k.npos, p.k = k.find('K') != k.npos;
   return p;
 }
 

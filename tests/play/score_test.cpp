@@ -1,4 +1,5 @@
-// Score arithmetic, combo breaks, the soul gauge and its mood, and the per-pass stamps.
+// Score arithmetic the whole plays do not reach, combo breaks, the soul gauge and its mood,
+// and the per-pass stamps.
 #include <gtest/gtest.h>
 
 #include "play_fixture.h"
@@ -7,55 +8,41 @@ using namespace playtest;
 
 namespace {
 
-class Scoring : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ChartBuilder b;
-    play::Play.playClock.store(5000.0);
-  }
-  int Added(int init, int diff, int combo, int kind, bool gogo, double factor) {
-    play::Play.scoreInit = init;
-    play::Play.scoreDiff = diff;
-    play::Play.combo.store(combo);
-    const int before = play::Play.score.load();
-    play::AddScore(kind, gogo, factor);
-    return play::Play.score.load() - before;
-  }
-};
-
 struct ScoreCase {
   int init, diff, combo, kind;
   bool gogo;
   double factor;
   int added;
 };
+class ScoreTable : public ::testing::TestWithParam<ScoreCase> {};
 
-class ScoreTable : public Scoring, public ::testing::WithParamInterface<ScoreCase> {};
-
+// (Great and Good notes, combos at 10 and 100, big notes in gogo, roll, big roll in gogo and
+// balloon hits are played out in conformance_test's whole plays.)
 TEST_P(ScoreTable, Addition) {
   const ScoreCase& c = GetParam();
-  EXPECT_EQ(Added(c.init, c.diff, c.combo, c.kind, c.gogo, c.factor), c.added);
+  ChartBuilder b;
+  play::Play.playClock.store(5000.0);
+  play::Play.scoreInit = c.init;
+  play::Play.scoreDiff = c.diff;
+  play::Play.combo.store(c.combo);
+  play::AddScore(c.kind, c.gogo, c.factor);
+  EXPECT_EQ(play::Play.score.load(), c.added);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Worked, ScoreTable,
-    ::testing::Values(
-        // init 300, diff 80, combo 23 after this note
-        ScoreCase{300, 80, 23, 1, false, 1.0, 460}, ScoreCase{300, 80, 23, 1, false, 0.5, 230},
-        ScoreCase{300, 80, 23, 3, false, 1.0, 920}, ScoreCase{300, 80, 23, 3, false, 0.25, 230},
-        // (the steps at the 10th and 100th notes of a combo are played out in ScoreInPlay)
-        // gogo Great: (500 + 1000) x 1.2
-        ScoreCase{500, 100, 150, 1, true, 1.0, 1800},
-        // a Good at base 455: 227.5 -> 227 -> 220
-        ScoreCase{455, 0, 1, 1, false, 0.5, 220},
-        // rolls and balloon hits
-        ScoreCase{0, 0, 0, 5, false, 1.0, 300}, ScoreCase{0, 0, 0, 5, true, 1.0, 360},
-        ScoreCase{0, 0, 0, 6, false, 1.0, 360}, ScoreCase{0, 0, 0, 6, true, 1.0, 430},
-        ScoreCase{0, 0, 0, 7, false, 1.0, 300}, ScoreCase{0, 0, 0, 7, true, 1.0, 360}));
+    ::testing::Values(ScoreCase{300, 80, 23, 3, false, 0.25, 230},  // init 300, diff 80, combo 23
+                      ScoreCase{455, 0, 1, 1, false, 0.5, 220},     // a Good at 455: 227.5 -> 227 -> 220
+                      ScoreCase{500, 100, 150, 1, true, 1.0, 1800}, // gogo Great: (500 + 1000) x 1.2
+                      ScoreCase{0, 0, 0, 5, true, 1.0, 360},        // a roll hit in gogo
+                      ScoreCase{0, 0, 0, 6, false, 1.0, 360}));     // a big roll hit
 
-TEST_F(Scoring, AbsurdParametersSaturateInsteadOfOverflowing) {
+TEST(Score, AbsurdParametersSaturateInsteadOfOverflowing) {
+  ChartBuilder b;
   play::Play.score.store(2147483000);
-  Added(2000000000, 2000000000, 150, 3, true, 1.0);
+  play::Play.scoreInit = play::Play.scoreDiff = 2000000000;
+  play::Play.combo.store(150);
+  play::AddScore(3, true, 1.0);
   EXPECT_EQ(play::Play.score.load(), 2147483647);
 }
 
@@ -64,55 +51,35 @@ TEST(ScoreInPlay, TenthAndHundredthNotesOfACombo) {
   chart::TheChart.scoreInit = 300;
   chart::TheChart.scoreDiff = 80;
   for (int i = 0; i < 120; ++i) b.Note(chart::kNoteDon, 100.0 * i);
-  play::SimResult r = Auto();
-  auto added = [](int n) {  // points of the n-th note (1-based)
-    return play::Play.popups[n - 1].score.load() - (n > 1 ? play::Play.popups[n - 2].score.load() : 0);
-  };
-  EXPECT_EQ(added(9), 300);
-  EXPECT_EQ(added(10), 380);
-  EXPECT_EQ(added(99), 1020);
-  EXPECT_EQ(added(100), 1100);
-  EXPECT_EQ(added(120), 1100);
+  EXPECT_EQ(Auto().maxCombo, 120);
+  std::vector<int> added;  // points of the 9th, 10th, 99th, 100th and 120th notes
+  for (int n : {9, 10, 99, 100, 120}) added.push_back(play::Play.popups[n - 1].score.load() - play::Play.popups[n - 2].score.load());
+  EXPECT_EQ(added, std::vector<int>({300, 380, 1020, 1100, 1100}));
   EXPECT_EQ(play::Play.popups[119].until.load(), 100.0 * 119 + 500.0);  // each shows for 500 ms
-  EXPECT_EQ(r.maxCombo, 120);
 }
 
-TEST(Combo, BreakKeepsMaxComboAndClearsVoicesAndStamps) {
-  ChartBuilder b;
-  play::Play.combo.store(249);
-  play::Play.playClock.store(100.0);
-  play::StampCombo(100.0);
-  for (int i = 0; i < 4; ++i) play::Play.comboVoicePlayed[i] = 1;
-  play::ComboBreak();
-  EXPECT_EQ(play::Play.combo.load(), 0);
-  EXPECT_EQ(play::Play.maxCombo.load(), 249);
-  EXPECT_EQ(play::Play.comboVoicePlayed[0], 0);  // 50
-  EXPECT_EQ(play::Play.comboVoicePlayed[1], 0);  // 100
-  EXPECT_EQ(play::Play.comboVoicePlayed[2], 0);  // 200
-  EXPECT_EQ(play::Play.comboVoicePlayed[3], 1);  // 300 was not reached by this combo
-  EXPECT_EQ(play::Play.comboStamps[249].set.load(), 0);
-  EXPECT_EQ(play::Play.comboStamps[1].time.load(), play::kNeverPast);
-}
-
-TEST(Combo, StampsHoldTheMomentEachCountWasReached) {
+TEST(Combo, StampsVoicesAndBreaks) {
   ChartBuilder b;
   for (int i = 0; i < 3; ++i) b.Note(chart::kNoteDon, 1000.0 * (i + 1));
-  play::SimResult r = Auto();
+  Auto();
+  // The stamps hold the moment each count was reached.
   EXPECT_EQ(play::Play.comboStamps[1].time.load(), 1000.0);
   EXPECT_EQ(play::Play.comboStamps[3].time.load(), 3000.0);
   EXPECT_EQ(play::Play.comboStamps[4].set.load(), 0);
-}
-
-TEST(Combo, VoicesPlayOnceAndAgainAfterABreak) {
-  ChartBuilder b;
+  // The voices of 50 and 100 play once; a break keeps the best combo and clears the voices
+  // it reached (not 300's) and the stamps.
   play::Play.combo.store(120);
   play::PlayComboVoices(0.0);
-  EXPECT_EQ(play::Play.comboVoicePlayed[0], 1);
-  EXPECT_EQ(play::Play.comboVoicePlayed[1], 1);
-  EXPECT_EQ(play::Play.comboVoicePlayed[2], 0);
+  EXPECT_EQ(std::vector<int>(play::Play.comboVoicePlayed, play::Play.comboVoicePlayed + 4), std::vector<int>({1, 1, 0, 0}));
+  play::Play.combo.store(249);
+  play::Play.comboVoicePlayed[2] = play::Play.comboVoicePlayed[3] = 1;
+  play::StampCombo(100.0);
   play::ComboBreak();
-  EXPECT_EQ(play::Play.comboVoicePlayed[0], 0);
-  EXPECT_EQ(play::Play.comboVoicePlayed[1], 0);
+  EXPECT_EQ(play::Play.combo.load(), 0);
+  EXPECT_EQ(play::Play.maxCombo.load(), 249);
+  EXPECT_EQ(std::vector<int>(play::Play.comboVoicePlayed, play::Play.comboVoicePlayed + 4), std::vector<int>({0, 0, 0, 1}));
+  EXPECT_EQ(play::Play.comboStamps[249].set.load(), 0);
+  EXPECT_EQ(play::Play.comboStamps[1].time.load(), play::kNeverPast);
 }
 
 class Gauge : public ::testing::Test {
@@ -129,17 +96,9 @@ class Gauge : public ::testing::Test {
   }
 };
 
-TEST_F(Gauge, GreatAtTheTopLandsOnExactlyAHundredAndTurnsFull) {
-  play::Play.gaugeNotes = 200;
-  Set(99.9, play::kMoodCleared);
-  play::GaugeGreatStep();
-  EXPECT_EQ(play::Play.gauge.load(), 100.0);
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodFull);
-  EXPECT_EQ(play::Play.previousMood.load(), play::kMoodCleared);
-  EXPECT_EQ(play::Play.fullTime.load(), 1234.0);
-}
-
-TEST_F(Gauge, StepSizes) {
+// Step sizes (of 100 notes: +1.3, +0.65, -2.6), the floor at 0, the top at exactly 100 (full),
+// and no steps without notes.
+TEST_F(Gauge, StepSizesAndEnds) {
   Set(50.0, play::kMoodNormal);
   play::GaugeGreatStep();
   EXPECT_DOUBLE_EQ(play::Play.gauge.load(), 51.3);
@@ -150,39 +109,13 @@ TEST_F(Gauge, StepSizes) {
   Set(1.0, play::kMoodNormal);
   play::GaugeBadStep();
   EXPECT_EQ(play::Play.gauge.load(), 0.0);
-}
-
-TEST_F(Gauge, CrossingTheThresholdClears) {
-  Set(79.0, play::kMoodNormal);
+  play::Play.gaugeNotes = 200;
+  Set(99.9, play::kMoodCleared);
   play::GaugeGreatStep();
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodCleared);
-  EXPECT_EQ(play::Play.clearedTime.load(), 1234.0);
-}
-
-TEST_F(Gauge, MissMoodLastsUntilTheNextGreatOrGood) {
-  Set(80.5, play::kMoodCleared);
-  play::GaugeBadStep();  // 77.9, below the threshold
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodMiss);
+  EXPECT_EQ(play::Play.gauge.load(), 100.0);
+  EXPECT_EQ(play::Play.mood.load(), play::kMoodFull);
   EXPECT_EQ(play::Play.previousMood.load(), play::kMoodCleared);
-  play::Play.playClock.store(2000.0);
-  play::GaugeGoodStep();  // 78.55: still below
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodNormal);
-  EXPECT_EQ(play::Play.enteredNormalTime.load(), 2000.0);
-  EXPECT_EQ(play::Play.lastMissMoodTime.load(), 2000.0);
-  EXPECT_EQ(play::Play.clearedTime.load(), play::kNever);
-}
-
-TEST_F(Gauge, MissAboveTheThresholdReturnsToCleared) {
-  Set(95.0, play::kMoodCleared);
-  play::Play.clearedTime.store(100.0);
-  play::GaugeBadStep();  // 92.4
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodMiss);
-  play::GaugeGreatStep();
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodCleared);
-  EXPECT_EQ(play::Play.clearedTime.load(), 100.0);  // it was cleared before the miss
-}
-
-TEST_F(Gauge, NoNotesNoStep) {
+  EXPECT_EQ(play::Play.fullTime.load(), 1234.0);
   play::Play.gaugeNotes = 0;
   Set(10.0, play::kMoodNormal);
   play::GaugeGreatStep();
@@ -191,20 +124,44 @@ TEST_F(Gauge, NoNotesNoStep) {
   EXPECT_EQ(play::Play.mood.load(), play::kMoodNormal);
 }
 
+TEST_F(Gauge, MoodsClearMissAndReturn) {
+  Set(79.0, play::kMoodNormal);
+  play::GaugeGreatStep();  // crossing the threshold clears
+  EXPECT_EQ(play::Play.mood.load(), play::kMoodCleared);
+  EXPECT_EQ(play::Play.clearedTime.load(), 1234.0);
+  // A miss above the threshold returns to cleared at the next Great, cleared as before.
+  play::Play.clearedTime.store(100.0);
+  Set(95.0, play::kMoodCleared);
+  play::GaugeBadStep();  // 92.4
+  EXPECT_EQ(play::Play.mood.load(), play::kMoodMiss);
+  play::GaugeGreatStep();
+  EXPECT_EQ(play::Play.mood.load(), play::kMoodCleared);
+  EXPECT_EQ(play::Play.clearedTime.load(), 100.0);
+  // Below the threshold the miss mood lasts until the next Great or Good: then normal.
+  Set(80.5, play::kMoodCleared);
+  play::GaugeBadStep();  // 77.9
+  EXPECT_EQ(play::Play.mood.load(), play::kMoodMiss);
+  EXPECT_EQ(play::Play.previousMood.load(), play::kMoodCleared);
+  play::Play.playClock.store(2000.0);
+  play::GaugeGoodStep();  // 78.55
+  EXPECT_EQ(play::Play.mood.load(), play::kMoodNormal);
+  EXPECT_EQ(play::Play.enteredNormalTime.load(), 2000.0);
+  EXPECT_EQ(play::Play.lastMissMoodTime.load(), 2000.0);
+  EXPECT_EQ(play::Play.clearedTime.load(), play::kNever);
+}
+
 TEST_F(Gauge, StepStampsFollowTheWholePart) {
   const double untouched = play::Play.gaugeStepClock[0].load();
   play::Play.beatClock.store(77.0);
   Set(3.5, play::kMoodNormal);
   play::StampGaugeSteps(500.0);
-  for (int v = 1; v <= 3; ++v) EXPECT_EQ(play::Play.gaugeStepClock[v].load(), 500.0) << v;
-  EXPECT_EQ(play::Play.gaugeStepBeat[3].load(), 77.0);
-  EXPECT_EQ(play::Play.gaugeStepClock[4].load(), untouched);
   Set(0.2, play::kMoodNormal);
   play::StampGaugeSteps(600.0);
-  EXPECT_EQ(play::Play.gaugeStepClock[2].load(), 600.0);
-  EXPECT_EQ(play::Play.gaugeStepClock[1].load(), 600.0);
-  EXPECT_EQ(play::Play.gaugeStepClock[0].load(), untouched);  // value 0 is never stamped
-  EXPECT_EQ(play::Play.gaugeStepClock[3].load(), 500.0);
+  // 1 .. 3 stamped at 500, then 1 and 2 again at 600 on the way down; value 0 never.
+  std::vector<double> clocks;
+  for (int v = 0; v <= 4; ++v) clocks.push_back(play::Play.gaugeStepClock[v].load());
+  EXPECT_EQ(clocks, std::vector<double>({untouched, 600, 600, 500, untouched}));
+  EXPECT_EQ(play::Play.gaugeStepBeat[3].load(), 77.0);
 }
 
 TEST(GaugeInPlay, BranchedChartCountsTheLongestLane) {
