@@ -51,15 +51,10 @@ void PresentAgain() {
 
 void StorePlayTime(int32_t seconds) { library::StorePlayTime(seconds); }
 
-[[noreturn]] void ExitNoMessage() {
-  std::fflush(nullptr);
-  std::_Exit(0);
-}
-
 [[noreturn]] void FailStartUp(const char* message) {
   platform::ShowMessageBox(message);
   platform::VideoShutdown();
-  ExitNoMessage();
+  platform::QuickExit(0);
 }
 
 void ProbeKeysForTrace() {
@@ -164,7 +159,7 @@ void EndFrame() {
   platform::TraceWriteAt("frame", end, "\"present_ms\":%.3f", end - start);
 }
 
-int StartUp() {
+void StartUp() {
   // 1-2: title, keys, time source, drop path.
   shell::ResetShellState();
   shell::ResetKeyboard();
@@ -176,7 +171,8 @@ int StartUp() {
   // 3: one instance only, the window, the program's folder.
   std::string folder = platform::ProgramFolder();
   if (folder.empty()) FailStartUp(kMsgWindowFailed);
-  if (platform::AcquireInstanceLock(folder) == platform::InstanceLock::kHeldByAnother) ExitNoMessage();
+  if (platform::AcquireInstanceLock(folder) == platform::InstanceLock::kHeldByAnother)
+    platform::QuickExit(0);
   if (platform::VideoCreateWindow(kWindowTitle, platform::kScreenWidth, platform::kScreenHeight) != 0)
     FailStartUp(kMsgWindowFailed);
   platform::VideoGetWindowPosition(&shell::WindowLeft, &shell::WindowTop);
@@ -228,7 +224,6 @@ int StartUp() {
   shell::LoaderHooks.startLoader = theme::StartResourceLoader;
   shell::LoaderHooks.exitProgram = ExitProgram;
   shell::LoaderHooks.afterLoad = AfterLoad;
-  return 0;
 }
 
 // The loop sleeps in the frame limiter every frame; on a busy machine an ordinary thread then
@@ -273,16 +268,16 @@ void Teardown() {
 
 void ExitProgram() {
   Teardown();
-  ExitNoMessage();
+  platform::QuickExit(0);
 }
 
 int RunGame() {
-  if (StartUp() != 0) return 0;
+  StartUp();
   RunMainLoop();
   Teardown();
   // Worker threads are not waited for: end the process without running static destructors
   // under their feet.
-  ExitNoMessage();
+  platform::QuickExit(0);
 }
 
 }  // namespace app

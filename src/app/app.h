@@ -12,8 +12,8 @@ int ParseCommandLine(int argc, const char* const* argv);
 // Runs the whole game; returns the process exit code (always 0).
 int RunGame();
 
-// Start-up steps; -1 when the program must end (any message has been shown).
-int StartUp();
+// Start-up steps. A failure shows its message and ends the process; it never returns.
+void StartUp();
 void RunMainLoop();
 // Teardown after the main loop: save GlobalStats, release everything in order.
 void Teardown();

@@ -62,4 +62,9 @@ void ReleaseInstanceLock() {
   g_lockFd = -1;
 }
 
+void QuickExit(int code) {
+  std::fflush(nullptr);
+  std::_Exit(code);
+}
+
 }  // namespace platform

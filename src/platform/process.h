@@ -19,4 +19,8 @@ enum class InstanceLock { kAcquired, kHeldByAnother, kUnavailable };
 InstanceLock AcquireInstanceLock(const std::string& folder);
 void ReleaseInstanceLock();
 
+// Ends the process at once with code after flushing the standard streams. Static destructors
+// are not run: worker threads that are never waited for may still be using what they own.
+[[noreturn]] void QuickExit(int code);
+
 }  // namespace platform

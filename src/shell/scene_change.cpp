@@ -1,7 +1,6 @@
 #include "shell/scene_change.h"
 
-#include <cstdlib>
-
+#include "platform/process.h"
 #include "shell/frame_update.h"
 #include "shell/state.h"
 
@@ -23,7 +22,7 @@ void RunLoadJob(int target) {
     PerFrameUpdate();
     if (MessagePump()) {
       if (LoaderHooks.exitProgram) LoaderHooks.exitProgram();
-      std::exit(0);
+      platform::QuickExit(0);
     }
     WaitPumpingMs(1);
   }
