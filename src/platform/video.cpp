@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/fullscreen.h"
 #include "platform/message_box.h"
 #include "platform/x11_input.h"
 #include "platform/x11_present.h"
@@ -130,7 +131,8 @@ int PresentCanvas() {
     CopyRows(g_canvas, window);
   } else {
     if (SDL_MUSTLOCK(window)) SDL_UnlockSurface(window);
-    SDL_Rect all{0, 0, window->w, window->h};
+    SDL_Rect all = PictureArea(window->w, window->h);
+    if (VideoIsFullScreen()) FillBars(window, all);
     // Filtered stretching needs both surfaces in one format.
     SDL_Surface* source = g_canvas;
     if (window->format->format != g_canvas->format->format && SameColourLayout(window->format)) {
@@ -279,7 +281,12 @@ int VideoPresent() {
   SDL_SetRenderTarget(g_renderer, nullptr);
   SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
   SDL_RenderClear(g_renderer);
-  SDL_RenderCopy(g_renderer, g_target, nullptr, nullptr);
+  // Full screen keeps the picture's shape: black bars around it (the clear above).
+  int outW = 0, outH = 0;
+  SDL_Rect area{0, 0, 0, 0};
+  const bool boxed = VideoIsFullScreen() && SDL_GetRendererOutputSize(g_renderer, &outW, &outH) == 0;
+  if (boxed) area = PictureArea(outW, outH);
+  SDL_RenderCopy(g_renderer, g_target, nullptr, boxed ? &area : nullptr);
   SDL_RenderPresent(g_renderer);
   SDL_SetRenderTarget(g_renderer, g_target);
   return g_resetPending.load(std::memory_order_acquire) != 0 ? -1 : 0;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/fullscreen.h"
 #include "platform/time.h"
 #include "platform/x11_library.h"
 
@@ -232,7 +233,8 @@ int X11PresentPicture(SDL_Surface* picture) {
   if (w == kPictureWidth && h == kPictureHeight) {
     CopyPicture(picture, b.surface);
   } else {
-    SDL_Rect all{0, 0, w, h};
+    SDL_Rect all = PictureArea(w, h);
+    if (VideoIsFullScreen()) FillBars(b.surface, all);
     if (SDL_SoftStretchLinear(picture, nullptr, b.surface, &all) != 0 &&
         SDL_BlitScaled(picture, nullptr, b.surface, &all) != 0)
       return -1;

@@ -15,8 +15,8 @@ namespace platform {
 bool X11PresenterStart(SDL_Window* window);
 void X11PresenterStop();
 bool X11PresenterActive();
-// Shows a 640 x 480 ARGB8888 picture over the whole client area (stretched when the client is
-// larger or smaller). -1 when it could not be sent.
+// Shows a 640 x 480 ARGB8888 picture over the whole client area, or letterboxed in full screen
+// (stretched when the client is larger or smaller). -1 when it could not be sent.
 int X11PresentPicture(SDL_Surface* picture);
 
 }  // namespace platform
