@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -56,6 +58,22 @@ TEST_F(AtomicFileTest, FailureLeavesWhatStoodThereAndNoTemporaryFile) {
   // A name leaving no room for the temporary file's name.
   EXPECT_FALSE(platform::WriteFileAtomically((dir_ + "/" + std::string(250, 'n')).c_str(), "x", 1, false));
   EXPECT_EQ(EntryCount(), 1);
+  // A write that stops half-way, as on a full disk: the old file stands, no temporary stays.
+  std::string file = dir_ + "/full.dat";
+  ASSERT_TRUE(platform::WriteFileAtomically(file.c_str(), "old", 3, false));
+  struct rlimit was;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &was), 0);
+  struct rlimit small = was;
+  small.rlim_cur = 1024;
+  auto handler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string big(4096, 'x');
+  bool wrote = platform::WriteFileAtomically(file.c_str(), big.data(), big.size(), false);
+  setrlimit(RLIMIT_FSIZE, &was);
+  signal(SIGXFSZ, handler);
+  EXPECT_FALSE(wrote);
+  EXPECT_EQ(Read(file), "old");
+  EXPECT_EQ(EntryCount(), 2);
 }
 
 // Two processes (here threads) saving one file at once never mix their bytes: the file always
