@@ -271,10 +271,68 @@ void RenderLocked(int16_t* out, int frames, double now) {
     if (gMix.observer) gMix.observer(now, first, frames);
 }
 
+// Absolute deadlines on CLOCK_MONOTONIC for a stream that starts at startNs: the moment
+// its frame `frames` is due, exactly, however long the stream has run.
+int64_t MonotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+int64_t DueNs(int64_t startNs, int64_t frames) {
+    return startNs + frames / kMixerRate * 1000000000 + frames % kMixerRate * 1000000000 / kMixerRate;
+}
+
+// Sleeps until ns; false when `stop` was set while waiting (a signal interrupted the sleep).
+bool SleepUntilNs(int64_t ns, const std::atomic<bool>* stop) {
+    timespec at{};
+    at.tv_sec = static_cast<time_t>(ns / 1000000000);
+    at.tv_nsec = static_cast<long>(ns % 1000000000);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) != 0) {
+        if (stop && stop->load(std::memory_order_acquire)) return false;
+    }
+    return true;
+}
+
+// Real-time priority for the calling thread where the system allows it; otherwise it stays
+// an ordinary thread.
+void RaiseToRealTime() {
+    sched_param sp{};
+    sp.sched_priority = std::min(20, sched_get_priority_max(SCHED_FIFO));
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp);
+}
+
+// SDL's callback paced by our deadlines (KODOBAN_PACED_SDL_AUDIO=1), for SDL's disk driver
+// run with SDL_DISKAUDIODELAY=0: that driver then asks for buffers as fast as it can write
+// them, and the callback hands it one per deadline, stamped with the deadline. Set before
+// the device opens, then touched only by the audio thread.
+struct CallbackPacing {
+    bool on = false;
+    bool started = false;
+    int64_t startNs = 0;
+    int64_t frames = 0;
+};
+CallbackPacing gCallbackPacing;
+
 void AudioCallback(void*, Uint8* stream, int len) {
     int frames = len / 4;
+    double moment;
+    if (gCallbackPacing.on) {
+        CallbackPacing& p = gCallbackPacing;
+        if (!p.started) {
+            RaiseToRealTime();
+            p.started = true;
+            p.startNs = MonotonicNs();
+        }
+        const int64_t due = DueNs(p.startNs, p.frames);
+        SleepUntilNs(due, nullptr);
+        p.frames += frames;
+        moment = static_cast<double>(due) / 1.0e6;
+    } else {
+        moment = TimeNowMs();
+    }
     std::lock_guard<std::mutex> g(gMix.lock);
-    RenderLocked(reinterpret_cast<int16_t*>(stream), frames, TimeNowMs());
+    RenderLocked(reinterpret_cast<int16_t*>(stream), frames, moment);
     if (len % 4) std::memset(stream + frames * 4, 0, len % 4);
 }
 
@@ -295,23 +353,12 @@ void ResetStreamLocked(int mode) {
 // card's crystal, whatever the scheduler does to this thread. Commands are unaffected by a
 // late wake-up: they take effect a latency after their moment, beyond the buffer due.
 void PacedLoop() {
-    // Real-time priority where the system allows it, an ordinary thread otherwise.
-    sched_param sp{};
-    sp.sched_priority = std::min(20, sched_get_priority_max(SCHED_FIFO));
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &sp);
-    timespec start{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    const int64_t startNs = static_cast<int64_t>(start.tv_sec) * 1000000000 + start.tv_nsec;
+    RaiseToRealTime();
+    const int64_t startNs = MonotonicNs();
     int16_t buf[kMixerDeviceFrames * kMixerChannels];
     for (int64_t k = 0; !gPaced.stop.load(std::memory_order_acquire); ++k) {
-        const int64_t frames = k * kMixerDeviceFrames;
-        const int64_t due = startNs + frames / kMixerRate * 1000000000 + frames % kMixerRate * 1000000000 / kMixerRate;
-        timespec at{};
-        at.tv_sec = static_cast<time_t>(due / 1000000000);
-        at.tv_nsec = static_cast<long>(due % 1000000000);
-        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) != 0) {
-            if (gPaced.stop.load(std::memory_order_acquire)) return;
-        }
+        const int64_t due = DueNs(startNs, k * kMixerDeviceFrames);
+        if (!SleepUntilNs(due, &gPaced.stop)) return;
         {
             std::lock_guard<std::mutex> g(gMix.lock);
             RenderLocked(buf, kMixerDeviceFrames, static_cast<double>(due) / 1.0e6);
@@ -424,6 +471,9 @@ int MixerOpen() {
     want.samples = kMixerDeviceFrames;
     want.callback = AudioCallback;
     SDL_AudioSpec have{};
+    const char* pacedSdl = std::getenv("KODOBAN_PACED_SDL_AUDIO");
+    gCallbackPacing = CallbackPacing{};
+    gCallbackPacing.on = pacedSdl && std::strcmp(pacedSdl, "1") == 0;
     // No changes allowed: SDL converts to whatever the hardware wants.
     SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (dev == 0) {

@@ -51,6 +51,8 @@ std::shared_ptr<const MixerPcm> MixerConvertPcm(const uint8_t* data, size_t byte
 // real-time priority where allowed) and appends the stream to FILE (44 100 Hz stereo
 // signed 16-bit little-endian). Its stream clock is the deadline schedule itself, so a
 // late wake-up of the thread moves no sound. Needs the real clock.
+// KODOBAN_PACED_SDL_AUDIO=1 paces SDL's own callback the same way, for SDL's disk driver
+// run with SDL_DISKAUDIODELAY=0 (which then writes as fast as it is fed).
 int MixerOpen();
 void MixerClose();
 bool MixerHasDevice();
