@@ -48,25 +48,11 @@ class FieldTest : public gfxtest::GraphicsTest {
     GraphicsTest::TearDown();
   }
   // A solid picture; its colour is remembered by handle.
-  int Picture(int w, int h, uint32_t argb) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/p%d.png", serial_++);
-    const std::string path = gfxtest::TestDir() + name;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
-    SDL_FillRect(s, nullptr, argb);
-    EXPECT_EQ(IMG_SavePNG(s, path.c_str()), 0);
-    SDL_FreeSurface(s);
-    const int handle = graphics::LoadTexture(path.c_str());
-    EXPECT_NE(handle, -1);
-    return handle;
-  }
+  int Picture(int w, int h, uint32_t argb) { return Solid(std::string("p") + std::to_string(serial_++) + ".png", w, h, argb); }
   // Note k of the chart: a live note of a type at lane position x in a state.
   void Note(int k, int type, double x, int state = play::kNotePending, int label = -1) {
     chart::ChartNote& n = chart::TheChart.notes[k];
-    n.type = type;
-    n.label = label;
-    n.bpm = 120;
-    n.scroll = 1;
+    n.type = type, n.label = label, n.bpm = 120, n.scroll = 1;
     play::SetNoteX(k, x);
     play::SetNoteState(k, state);
     play::SetNoteLive(k, 1);
@@ -75,10 +61,8 @@ class FieldTest : public gfxtest::GraphicsTest {
   // A bar line standing at lane position x at frame clock t.
   void BarLineAt(int k, double x, double t, bool visible = true, int live = 1) {
     chart::BarLine& b = chart::TheChart.barLines[k];
-    b.bpm = 120;
-    b.scroll = 1;
+    b.bpm = 120, b.scroll = 1, b.visible = visible;
     b.time = t + (x - play::kJudgeMarkX) * play::kPixelsPerBpmMs / b.bpm;
-    b.visible = visible;
     play::SetBarLineLive(k, live);
   }
   void Draw(double t) {
@@ -107,10 +91,8 @@ TEST_F(FieldTest, NotesBeyond800AreNotDrawnAndTheLaneCutsAwayLeftOf110) {
   pa::Don[0] = Picture(40, 40, 0xFFFF0000);
   Note(0, chart::kNoteDon, 105);  // spans 85 .. 125
   Draw(0);
-  int x0, y0, x1, y1;
-  ASSERT_TRUE(ChangedBox(kBlack, &x0, &y0, &x1, &y1));
-  EXPECT_EQ(x0, 110);
-  EXPECT_EQ(x1, 124);
+  EXPECT_EQ(Changed()[0], 110);
+  EXPECT_EQ(Changed()[2], 124);
 }
 
 struct StateCase { int state; bool shown; };
@@ -193,11 +175,10 @@ TEST_F(FieldTest, APassedRollKeepsItsBodyFromTheLaneStartToItsEnd) {
   Note(0, chart::kNoteRoll, 40, play::kNotePassed);
   Note(1, chart::kNoteRollEnd, 400);
   Draw(0);
-  EXPECT_EQ(Pixel(109, NoteY()), kBlack);
-  EXPECT_EQ(Pixel(111, NoteY()), 0xFFFFFF00u);
-  EXPECT_EQ(Pixel(380, NoteY()), 0xFFFFFF00u);
-  EXPECT_EQ(Pixel(405, NoteY()), 0xFF00FFFFu);  // the end cap
-  EXPECT_EQ(Pixel(415, NoteY()), kBlack);
+  // Nothing left of the lane start, the body, the end cap, nothing after.
+  std::vector<uint32_t> row;
+  for (int x : {109, 111, 380, 405, 415}) row.push_back(Pixel(x, NoteY()));
+  EXPECT_EQ(row, std::vector<uint32_t>({kBlack, 0xFFFFFF00u, 0xFFFFFF00u, 0xFF00FFFFu, kBlack}));
 }
 
 // ---- soul gauge --------------------------------------------------------------------------
@@ -248,12 +229,9 @@ TEST_F(FieldTest, LaterLayersCoverEarlierOnes) {
 TEST_F(FieldTest, TheFirstBalloonStageMovesOnFiftyMillisecondsAfterTheHit) {
   play::Play.balloonStage.store(1);
   play::Play.balloonTime.store(1000);
-  Draw(1030);
-  EXPECT_EQ(play::Play.balloonStage.load(), 1);
-  Draw(1060);
-  EXPECT_EQ(play::Play.balloonStage.load(), 2);
-  Draw(1100);
-  EXPECT_EQ(play::Play.balloonStage.load(), 2);
+  std::vector<int> stages;
+  for (double t : {1030, 1060, 1100}) Draw(t), stages.push_back(play::Play.balloonStage.load());
+  EXPECT_EQ(stages, std::vector<int>({1, 2, 2}));
 }
 
 // ---- absurd input ------------------------------------------------------------------------

@@ -13,10 +13,7 @@
 
 namespace {
 
-constexpr uint32_t kBlack = 0xFF000000u;
-constexpr uint32_t kOniColour = 0xFF20C040u;
-constexpr uint32_t kIrisImage = 0xFFE0E0E0u;
-constexpr uint32_t kSlideImage = 0xFF3060F0u;
+constexpr uint32_t kBlack = 0xFF000000u, kOniColour = 0xFF20C040u, kIrisImage = 0xFFE0E0E0u, kSlideImage = 0xFF3060F0u;
 
 class Transitions : public gfxtest::GraphicsTest {
  protected:
@@ -25,10 +22,8 @@ class Transitions : public gfxtest::GraphicsTest {
     theme::ResetResourceLoader();
     theme::LoadCourse = 3;
     theme::SongSelectLayout.load_oni_bg_color = kOniColour & 0xFFFFFF;
-    theme::select_assets::LoadBgEnd[3] =
-        graphics::LoadTexture(gfxtest::WriteSolidPng("iris.png", 640, 480, kIrisImage).c_str());
-    theme::play_assets::LoadBgEnd =
-        graphics::LoadTexture(gfxtest::WriteSolidPng("slide.png", 640, 480, kSlideImage).c_str());
+    theme::select_assets::LoadBgEnd[3] = Solid("iris.png", 640, 480, kIrisImage);
+    theme::play_assets::LoadBgEnd = Solid("slide.png", 640, 480, kSlideImage);
     play::ResetPlayRecord();
   }
   void TearDown() override {

@@ -381,27 +381,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 class LaunchedPlay : public PlayFlow {};
 
+// The highest course, or the one asked for; a course the chart lacks, or a chart that cannot
+// be opened, stays on the song select with a message.
 TEST_F(LaunchedPlay, TakesTheHighestCourseOrTheOneAskedFor) {
-  const std::string path = Write("two.tja",
-                                 "TITLE:two\nBPM:120\nCOURSE:Easy\nLEVEL:2\n#START\n1,\n#END\n"
-                                 "COURSE:Hard\nLEVEL:6\n#START\n1,\n#END\n");
-  struct {
-    int asked;
-    int scene;
-    int course;
-  } cases[] = {{-1, shell::kScenePlay, 2}, {0, shell::kScenePlay, 0}, {3, shell::kSceneSongSelect, -1}};
+  const std::string path = Write("two.tja", "TITLE:two\nBPM:120\nCOURSE:Easy\nLEVEL:2\n#START\n1,\n#END\n"
+                                            "COURSE:Hard\nLEVEL:6\n#START\n1,\n#END\n");
+  const struct {
+    int asked, scene, course;
+    std::string path;
+  } cases[] = {{-1, shell::kScenePlay, 2, path}, {0, shell::kScenePlay, 0, path}, {3, shell::kSceneSongSelect, -1, path},
+               {-1, shell::kSceneSongSelect, -1, dir_ + "/missing.tja"}};
   for (const auto& c : cases) {
     shell::SceneId.store(shell::kSceneSongSelect);
     theme::LoadCourse = -1;
     platform::MessageBoxResetLog();
     shell::Launch = {};
-    shell::Launch.pending = true;
-    shell::Launch.course = c.asked;
-    shell::Launch.autoPlay = true;
-    std::snprintf(shell::Launch.chartPath, sizeof shell::Launch.chartPath, "%s", path.c_str());
+    shell::Launch.pending = true, shell::Launch.course = c.asked, shell::Launch.autoPlay = true;
+    std::snprintf(shell::Launch.chartPath, sizeof shell::Launch.chartPath, "%s", c.path.c_str());
     songselect::StartLaunchedPlay();
     EXPECT_FALSE(shell::Launch.pending);
-    EXPECT_EQ(shell::SceneId.load(), c.scene) << "asked " << c.asked;
+    EXPECT_EQ(shell::SceneId.load(), c.scene) << "asked " << c.asked << " of " << c.path;
     EXPECT_EQ(platform::MessageBoxCount(), c.course < 0 ? 1 : 0);
     if (c.course >= 0) {
       EXPECT_EQ(theme::LoadCourse, c.course);
@@ -409,16 +408,6 @@ TEST_F(LaunchedPlay, TakesTheHighestCourseOrTheOneAskedFor) {
       EXPECT_TRUE(shell::AutoPlay);
     }
   }
-}
-
-TEST_F(LaunchedPlay, AChartThatCannotBeOpenedStaysOnTheSongSelectWithAMessage) {
-  shell::SceneId.store(shell::kSceneSongSelect);
-  shell::Launch = {};
-  shell::Launch.pending = true;
-  std::snprintf(shell::Launch.chartPath, sizeof shell::Launch.chartPath, "%s/missing.tja", dir_.c_str());
-  songselect::StartLaunchedPlay();
-  EXPECT_EQ(shell::SceneId.load(), shell::kSceneSongSelect);
-  EXPECT_EQ(platform::MessageBoxCount(), 1);
 }
 
 }  // namespace

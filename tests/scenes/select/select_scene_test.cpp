@@ -120,6 +120,12 @@ class SongSelect : public ::testing::Test {
     }
     FAIL() << "no item " << title;
   }
+  // Browses to the song, waits for its levels and opens its course select.
+  void OpenCourseSelect(const char* title) {
+    BrowseTo(title);
+    Frames(50);
+    Press(shell::kVkF);
+  }
   void Drop(const std::string& path) {
     std::snprintf(shell::DroppedFilePath, sizeof shell::DroppedFilePath, "%s", path.c_str());
     Frame();
@@ -131,19 +137,6 @@ class SongSelect : public ::testing::Test {
 };
 
 // --- browsing -------------------------------------------------------------------------------
-
-TEST_F(SongSelect, AFolderHoldingOnlyTheBackItemStartsOnIt) {
-  Genre(Songs() / "Empty", "Empty", "#808080");
-  Enter();
-  BrowseTo("Empty");
-  Press(shell::kVkF);
-  SettleInBrowse();
-  EXPECT_EQ(songselect::SceneBrowse().depth, 1);
-  ASSERT_EQ(library::SongList.itemCount, 1);
-  EXPECT_EQ(Cursor(), 0);
-  Press(shell::kVkK);  // one item: the cursor wraps onto itself
-  EXPECT_EQ(Cursor(), 0);
-}
 
 TEST_F(SongSelect, ComingBackUpRestoresTheParentsCursor) {
   Genre(Songs() / "Pop", "Pop", "#FF8000");
@@ -167,17 +160,27 @@ TEST_F(SongSelect, ComingBackUpRestoresTheParentsCursor) {
   EXPECT_NE(Cursor(), rockAt);
 }
 
+// The cursor wraps round at both ends; a folder holding only the back item starts on it and
+// wraps onto itself.
 TEST_F(SongSelect, TheCursorWrapsRoundAtBothEnds) {
   WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 5}}));
-  WriteFile(Songs() / "b.tja", Chart("B", {{"Oni", 5}}));
+  Genre(Songs() / "Empty", "Empty", "#808080");
   Enter();
-  int count = library::SongList.itemCount;
-  ASSERT_EQ(count, 3);  // back item and two songs
+  const int count = library::SongList.itemCount;
+  ASSERT_EQ(count, 3);  // back item, the folder and a song
   songselect::CursorAt(0) = count - 1;
   Press(shell::kVkK);
   EXPECT_EQ(Cursor(), 0);
   Press(shell::kVkD);
   EXPECT_EQ(Cursor(), count - 1);
+  BrowseTo("Empty");
+  Press(shell::kVkF);
+  SettleInBrowse();
+  EXPECT_EQ(songselect::SceneBrowse().depth, 1);
+  ASSERT_EQ(library::SongList.itemCount, 1);
+  EXPECT_EQ(Cursor(), 0);
+  Press(shell::kVkK);
+  EXPECT_EQ(Cursor(), 0);
 }
 
 TEST_F(SongSelect, AMissingScoreRootShowsAnEmptyScreenThatIgnoresMoves) {
@@ -245,9 +248,7 @@ TEST_P(CourseCursor, StandsOnAPresentCourseOrBack) {
   const CourseCase& c = GetParam();
   WriteFile(Songs() / "song.tja", Chart("Song", c.courses));
   Enter();
-  BrowseTo("Song");
-  Frames(50);
-  Press(shell::kVkF);
+  OpenCourseSelect("Song");
   ASSERT_EQ(Select.phase, songselect::kPhaseCourseSelect);
   Frame();
   for (int key : c.keys) Press(key);
@@ -273,9 +274,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SongSelect, ChoosingACourseStartsThePlayWithItsOptions) {
   WriteFile(Songs() / "song.tja", Chart("Song", {{"Hard", 3}, {"Oni", 7}}));
   Enter();
-  BrowseTo("Song");
-  Frames(50);
-  Press(shell::kVkF);
+  OpenCourseSelect("Song");
   Frame();
   Press(shell::kVkK);  // Hard
   Press(shell::kVkF1);
@@ -289,9 +288,7 @@ TEST_F(SongSelect, ChoosingACourseStartsThePlayWithItsOptions) {
 TEST_F(SongSelect, ThePlayStartsThroughTheLoaderOnceTheIrisHasClosed) {
   WriteFile(Songs() / "song.tja", Chart("Song", {{"Hard", 3}, {"Oni", 7}}));
   Enter();
-  BrowseTo("Song");
-  Frames(50);
-  Press(shell::kVkF);
+  OpenCourseSelect("Song");
   Frame();
   Press(shell::kVkJ);
   ASSERT_EQ(Select.phase, songselect::kPhaseStartingPlay);
@@ -322,25 +319,16 @@ TEST_F(SongSelect, ThePlayStartsThroughTheLoaderOnceTheIrisHasClosed) {
   EXPECT_EQ(theme::LoadCourse, 3);
 }
 
-struct RootExit {
-  const char* name;
-  int key;
-};
-class LeavingTheRoot : public SongSelect, public ::testing::WithParamInterface<RootExit> {};
-
-TEST_P(LeavingTheRoot, ReloadsThroughTheStartUpLoad) {
+TEST_F(SongSelect, LeavingTheRootReloadsThroughTheStartUpLoad) {
   WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 1}}));
-  Enter();
-  songselect::CursorAt(0) = 0;  // the back item
-  Press(GetParam().key);
-  EXPECT_EQ(shell::SceneId.load(), shell::kSceneStartupLoad);
+  for (int key : {shell::kVkF, shell::kVkEscape, shell::kVkBack}) {  // F on the back item, Esc, Backspace
+    shell::SceneId.store(shell::kSceneSongSelect);
+    Enter();
+    songselect::CursorAt(0) = 0;
+    Press(key);
+    EXPECT_EQ(shell::SceneId.load(), shell::kSceneStartupLoad) << key;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Keys, LeavingTheRoot,
-                         ::testing::Values(RootExit{"FOnTheBackItem", shell::kVkF},
-                                           RootExit{"Escape", shell::kVkEscape},
-                                           RootExit{"Backspace", shell::kVkBack}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- options --------------------------------------------------------------------------------
 
@@ -362,9 +350,7 @@ TEST_F(SongSelect, ADroppedUpperCaseTjaIsRefusedWhileTheScannedFileOpens) {
   Drop((Songs() / "LOUD.TJA").string());
   EXPECT_EQ(Select.phase, songselect::kPhaseBrowse);
   EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgNotSupported);
-  BrowseTo("Loud");
-  Frames(50);
-  Press(shell::kVkF);
+  OpenCourseSelect("Loud");
   EXPECT_EQ(Select.phase, songselect::kPhaseCourseSelect);
 }
 
@@ -384,25 +370,21 @@ TEST_F(SongSelect, ADroppedChartOpensItsCourseSelectWithItsOwnLevels) {
   EXPECT_EQ(Select.courseCursor, 4);
 }
 
-TEST_F(SongSelect, DropsThatAreNoChartLeaveTheBrowseRunning) {
+// Drops that are no chart leave the browse running with a message; a drop during the course
+// select is thrown away, not kept for later.
+TEST_F(SongSelect, DropsThatAreNoChartOrComeOutsideTheBrowseAreNotOpened) {
   fs::create_directories(fs::path(root_) / "folder.tja");
   WriteFile(fs::path(root_) / "noextension", "TITLE:x\n");
+  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 1}}));
+  WriteFile(fs::path(root_) / "d.tja", Chart("D", {{"Oni", 1}}));
   Enter();
   for (std::string path : {root_ + "/folder.tja", root_ + "/noextension", root_ + "/missing.tja"}) {
     Drop(path);
     EXPECT_EQ(Select.phase, songselect::kPhaseBrowse) << path;
   }
   EXPECT_EQ(platform::MessageBoxCount(), 3);
-}
-
-TEST_F(SongSelect, DropsAreTakenOnlyWhileBrowsing) {
-  WriteFile(Songs() / "a.tja", Chart("A", {{"Oni", 1}}));
-  WriteFile(fs::path(root_) / "d.tja", Chart("D", {{"Oni", 1}}));
-  Enter();
-  BrowseTo("A");
-  Frames(50);
-  Press(shell::kVkF);
-  Drop(root_ + "/d.tja");  // during the course select: thrown away, not kept for later
+  OpenCourseSelect("A");
+  Drop(root_ + "/d.tja");
   Press(shell::kVkEscape);
   SettleInBrowse();
   Frame();
