@@ -64,7 +64,12 @@ for _ in $(seq 100); do grep -q '"scene":5' "$TRACE" && break; sleep 0.1; done
 WIN="$(xdotool search --name '^Kodoban$' | head -1)"
 xdotool mousemove --window "$WIN" 100 100 windowfocus --sync "$WIN" >/dev/null 2>&1 || true
 run=()
-if [ "${KODOBAN_RT:-0}" = 1 ] && command -v chrt >/dev/null; then run=(chrt -f 2); fi
+if [ "${KODOBAN_RT:-0}" = 1 ] && command -v chrt >/dev/null; then
+  run=(chrt -f 3)
+  # Key events pass through the X server, which also takes the game's pictures: here it
+  # stands for the input path, which on a desktop doesn't wait for anyone's drawing.
+  chrt -f -p 3 "$XVFB_PID" >/dev/null 2>&1 || true
+fi
 "${run[@]}" "$WORK/note_injector" "$WORK/notes.txt" "$TRACE" > "$WORK/pressed.txt"
 sleep 1
 stop_game

@@ -84,12 +84,13 @@ int PlayWorkerPass() {
 int PlayWorkerMain() {
   Play.workerEnded.store(0, std::memory_order_release);
   // A hit is judged on the first pass after the key is seen, so every late wake-up of this
-  // thread is a late judgement. Where the system allows it the worker runs at the lowest
-  // real-time priority, as the keyboard watcher and the main loop do (a pass is short and
-  // sleeps a millisecond). Not on a virtual clock, whose sleeps may not sleep at all.
+  // thread is a late judgement. Where the system allows it the worker runs at a real-time
+  // priority one above the main loop's, so that a frame being drawn never holds a pass back
+  // (a pass is short and sleeps a millisecond). Not on a virtual clock, whose sleeps may not
+  // sleep at all.
   if (!platform::TimeIsVirtual()) {
     sched_param param{};
-    param.sched_priority = 1;
+    param.sched_priority = 2;
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
   }
   while (PlayWorkerPass() == 0) platform::TimeSleepMs(1);
