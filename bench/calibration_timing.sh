@@ -17,17 +17,17 @@ cc -O2 -o "$WORK/x_player" "$ROOT/tests/e2e/x_player.c" -lX11 -lXtst
 export KODOBAN_PACED_AUDIO="$WORK/audio.raw"
 start_game_on_xvfb
 for _ in $(seq 100); do grep -q '"ev":"select","t":[0-9.]*,"phase":0' "$TRACE" && break; sleep 0.1; done
-echo "0 F3 40" | "$WORK/x_player" keys - > /dev/null
+echo "0 F3 100" | "$WORK/x_player" keys - > /dev/null
 for _ in $(seq 100); do grep -q '"ev":"calibration"' "$TRACE" && break; sleep 0.1; done
 python3 - "$TRACE" > "$WORK/keys.txt" <<'PY'
 import json, sys
 c = [json.loads(l) for l in open(sys.argv[1]) if '"calibration"' in l][-1]
 for n in range(8, 32):
-    print(f"{c['reference'] + c['leadin'] + n * c['beat']:.3f} f 40")
+    print(f"{c['reference'] + c['leadin'] + n * c['beat']:.3f} f 100")
 PY
 "$WORK/x_player" keys "$WORK/keys.txt" > "$WORK/sent.txt"
 sleep 1.6
-echo "0 f 40" | "$WORK/x_player" keys - > /dev/null   # store and go back
+echo "0 f 100" | "$WORK/x_player" keys - > /dev/null   # store and go back
 sleep 1.5
 stop_game
 SOUND_DELAY="$(iconv -f cp932 -t utf-8 "$WORK/game/Config.ini" | sed -n 's/^SoundDelay=\([-0-9]*\).*/\1/p')"

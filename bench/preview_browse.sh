@@ -31,16 +31,16 @@ export KODOBAN_PACED_AUDIO="$WORK/audio.raw"
 cc -O2 -o "$WORK/x_player" "$ROOT/tests/e2e/x_player.c" -lX11 -lXtst
 press() { "$WORK/x_player" keys - > /dev/null; }  # lines "AT_MS KEY HOLD_MS" on stdin
 start_game_on_xvfb
-echo "0 f 40" | press   # into the folder
+echo "0 f 100" | press   # into the folder
 for _ in $(seq 100); do grep -q '"phase":0,"depth":1' "$TRACE" && break; sleep 0.1; done
 sleep 1.5
 START="$(python3 -c 'import time; print(time.clock_gettime(time.CLOCK_MONOTONIC) * 1000)')"
 python3 -c "
 import time
 t = time.clock_gettime(time.CLOCK_MONOTONIC) * 1000 + 50
-for i in range(49): print(f'{t + i * 60:.3f} k 30')" | press
+for i in range(49): print(f'{t + i * 60:.3f} k 45')" | press
 sleep 2
-echo "0 k 40" | press   # move on from the song rested on: its fade-out
+echo "0 k 100" | press   # move on from the song rested on: its fade-out
 sleep 1
 stop_game
 
