@@ -1,6 +1,8 @@
 // The resource loader thread and its three jobs.
 #include "theme/resource_loader.h"
 
+#include <malloc.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -59,6 +61,10 @@ void RunSongSelectJob() {
   select_assets::FixedFont = graphics::CreateGameFont(kFixedFontFace, kFixedFontHeight);
   select_assets::TitleFont =
       graphics::CreateGameFont(SongSelectLayout.title_font, SongSelectLayout.title_size);
+  // The play's song and pictures released above leave their pages with the allocator's
+  // per-thread pools, which keep them; handing the free pages back keeps the game's size
+  // level from song to song instead of rising by tens of megabytes.
+  malloc_trim(0);
 }
 
 void RunPlayJob() {

@@ -59,21 +59,8 @@ def main():
             scene4 = game.leave_result(scene6)
             i, e = game.wait_select(lambda e: e["phase"] == PHASE_BROWSE and e["count"] > 0, 30, scene4,
                                     "the browse phase")
-            tables = [x for x in game.events[scene4 - 10:i] if x["ev"] == "tables" and x["load"] == SCENE_SELECT]
-            if not tables:
-                tables = [x for x in game.events[:i] if x["ev"] == "tables" and x["load"] == SCENE_SELECT]
+            tables = [x for x in game.events[:i] if x["ev"] == "tables" and x["load"] == SCENE_SELECT]
             t = tables[-1]
-            row = {"round": n, "song": os.path.basename(song), "rss": rss_mb(game.proc.pid), "fps": fps,
-                   "p99": p99, "judged": judged, **{k: t[k] for k in CAPACITY}}
-            rows.append(row)
-            print(f"round {n:2d} {row['song']:<26} RSS {row['rss']:6.1f} MB  textures {row['textures']:4d}  "
-                  f"sounds {row['sounds']:3d}  fonts {row['fonts']:2d}  play {fps:5.1f} fps, "
-                  f"p99 frame {p99:5.1f} ms, {judged} judgements", flush=True)
-            for k, cap in CAPACITY.items():
-                if t[k] >= cap:
-                    raise Failure(f"the {k} table is full after round {n}")
-            if n == rounds:
-                break
             # On to the next demo song: into the demo genre after the command-line round, then
             # one place on (over the back item) in it.
             if e["depth"] == 0:
@@ -87,6 +74,25 @@ def main():
                     if e["kind"] == 1:
                         break
             i, e = game.wait_select(lambda e: e["kind"] == 1 and e["levels"] == 1, 10, i, "the song's levels")
+            # Every round is measured at the same point: on the next song, once its preview
+            # plays (the preview keeps its decoded song until the next one replaces it).
+            try:
+                i, _ = game.wait_for(lambda x: x["ev"] == "preview" and x["op"] == "start", 5, "a preview", i)
+                game.wait_for(lambda x: x["ev"] == "frame" and x["t"] > game.events[i]["t"] + 500, 5,
+                              "frames after the preview's start", i)
+            except Failure:
+                pass  # no preview: measured all the same
+            row = {"round": n, "song": os.path.basename(song), "rss": rss_mb(game.proc.pid), "fps": fps,
+                   "p99": p99, "judged": judged, **{k: t[k] for k in CAPACITY}}
+            rows.append(row)
+            print(f"round {n:2d} {row['song']:<26} RSS {row['rss']:6.1f} MB  textures {row['textures']:4d}  "
+                  f"sounds {row['sounds']:3d}  fonts {row['fonts']:2d}  play {fps:5.1f} fps, "
+                  f"p99 frame {p99:5.1f} ms, {judged} judgements", flush=True)
+            for k, cap in CAPACITY.items():
+                if t[k] >= cap:
+                    raise Failure(f"the {k} table is full after round {n}")
+            if n == rounds:
+                break
             if e["auto"] != 1:
                 i, e = game.press_until("F1", lambda e: e["auto"] == 1, "auto play on", i)
             i, e = game.press_until("f", lambda e: e["phase"] == PHASE_COURSE, "the course select", i)
