@@ -12,8 +12,10 @@ shows the new mark, and that save.dat grew by exactly the play's numbers. A seco
 auto play must change neither the record nor the counters. Closing the window ends the game.
 
 usage: scripted_player.py BUILD_DIR X_PLAYER SAVE_READER
+(KODOBAN_E2E_SHOTS=DIR: a screenshot of the song select with the new mark into DIR.)
 """
 
+import json
 import os
 import shutil
 import subprocess
@@ -71,10 +73,6 @@ def hand_presses(notes, ref, start):
     return presses
 
 
-def play_events(game, since, until):
-    return [e for e in game.events[since:until]]
-
-
 def sim_of_presses(tools, chart, events, ref, start, root):
     """kodoban-sim's outcome of the presses the game saw (its trace's key events)."""
     lines = [f"{e['t'] - ref + start:.3f} {KEY_CODES[e['code']]} {HOLD}" for e in events
@@ -84,7 +82,6 @@ def sim_of_presses(tools, chart, events, ref, start, root):
         f.write("\n".join(lines) + "\n")
     r = subprocess.run([tools["sim"], "--course", str(COURSE), "--inputs", path, chart],
                        capture_output=True, check=True)
-    import json
     return json.loads(r.stdout), len(lines)
 
 
@@ -193,6 +190,11 @@ def main():
         check(record["ok"] and got == want, f"record {got}, expected {want}")
         game.wait_select(lambda e: e["item"] == SONG and e["clear"][COURSE] == expected_clear
                          and e["best"][COURSE] == sim["score"], 20, scene4, "the new mark on the song")
+        shots = os.environ.get("KODOBAN_E2E_SHOTS")
+        if shots:  # a picture of the list with the new mark, once the song's bar has opened
+            game.wait_for(lambda e: e["ev"] == "frame" and e["t"] > game.events[-1]["t"] + 1500, 10, "frames")
+            subprocess.run(["import", "-display", xvfb.display, "-window", "root",
+                            os.path.join(shots, "select_new_mark.png")], check=False)
         (after,) = read_saves(save_reader, save_dat)
         check(after["ok"] and after["play_count"] == before["play_count"] + 1
               and after["drum_counter"] == before["drum_counter"] + sim["great"] + sim["good"]
