@@ -62,7 +62,7 @@ TEST(Judgement, OnePressJudgesOneNoteAndAStrayPressIsBadOnlyForTheEarliestNote) 
   EXPECT_EQ(CodesOf(r, 1), std::vector<int>{play::kJudgeMiss});
 }
 
-// First hand 30 ms late (Good), second 10 ms later: a big Good judged at the second hand.
+// First hand 25 ms late (just Good), second 10 ms later: a big Good judged at the second hand.
 // (Both hands in one poll, 20 ms and 40 ms apart and a released first hand are in the whole
 // play "bignotes" of conformance_test.) Then the effects and the last judgement.
 TEST(Judgement, BigGoodAtTheSecondHandAndJudgeEffects) {
@@ -71,10 +71,10 @@ TEST(Judgement, BigGoodAtTheSecondHandAndJudgeEffects) {
   b.Note(chart::kNoteBigKat, 2000.0);
   b.Note(chart::kNoteBigDon, 3000.0);
   b.Note(chart::kNoteDon, 4000.0);
-  SimResult r = PlayWith({Press(1000.0, "F"), Press(2030.0, "DK"), Press(3030.0, "J", 40), Press(3040.0, "F"), Press(4095.0, "J")});
+  SimResult r = PlayWith({Press(1000.0, "F"), Press(2030.0, "DK"), Press(3025.0, "J", 40), Press(3035.0, "F"), Press(4095.0, "J")});
   EXPECT_EQ(r.notes[2].state, play::kNoteBigGood);
   EXPECT_EQ(CodesOf(r, 2), std::vector<int>{play::kJudgeGood});
-  EXPECT_EQ(ClockOf(r, 2, play::kJudgeGood), 3040.0);
+  EXPECT_EQ(ClockOf(r, 2, play::kJudgeGood), 3035.0);
   std::vector<int> effects;
   for (int i = 0; i < 4; ++i) effects.push_back(play::Play.effects[i].code.load()), effects.push_back(play::Play.effects[i].show.load());
   EXPECT_EQ(effects, std::vector<int>({play::kEffectDonGreat, 1, play::kEffectBigKatGood, 1, play::kEffectBigDonGood, 1, play::kEffectMiss, 0}));
