@@ -1,4 +1,4 @@
-// Writes chart text to a temporary file and loads it.
+// Writes chart text to a temporary file and loads it; reads fields of the loaded tables.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -7,11 +7,15 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "chart/chart.h"
 #include "shell/config.h"
 
 namespace charttest {
+
+using D = std::vector<double>;
+using I = std::vector<int>;
 
 inline std::string TempPath(const std::string& name) {
   return "/tmp/kodoban_chart_test_" + std::to_string(getpid()) + "_" + name;
@@ -24,9 +28,8 @@ inline std::string WriteFile(const std::string& name, const std::string& bytes) 
 }
 
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::stringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(path, std::ios::binary).rdbuf();
   return s.str();
 }
 
@@ -39,7 +42,7 @@ inline const chart::Chart& Load(const std::string& text, int course = chart::kCo
   return chart::TheChart;
 }
 
-// A body wrapped in a minimal Oni block at BPM 120.
+// A body wrapped in a minimal Oni block at BPM 120 (a 4/4 measure lasts 2000 ms).
 inline const chart::Chart& LoadBody(const std::string& body, const std::string& header = "") {
   return Load("BPM:120\n" + header + "COURSE:Oni\nLEVEL:5\n#START\n" + body + "#END\n");
 }
@@ -54,6 +57,18 @@ inline int BarLineCount() {
   int n = 0;
   while (n < chart::kBarLineCapacity && chart::TheChart.barLines[n].time != chart::kNeverTime) ++n;
   return n;
+}
+
+// One field of every note (or bar line) of the loaded chart, in order.
+template <class T> std::vector<T> Notes(T chart::ChartNote::*field) {
+  std::vector<T> v;
+  for (int i = 0; i < NoteCount(); ++i) v.push_back(chart::TheChart.notes[i].*field);
+  return v;
+}
+template <class T> std::vector<T> Bars(T chart::BarLine::*field) {
+  std::vector<T> v;
+  for (int i = 0; i < BarLineCount(); ++i) v.push_back(chart::TheChart.barLines[i].*field);
+  return v;
 }
 
 }  // namespace charttest

@@ -1,32 +1,25 @@
 #include <cmath>
 #include <string>
-#include <vector>
 
 #include "chart_test_util.h"
 
 using namespace charttest;
+using chart::BarLine;
+using chart::ChartNote;
 
 namespace {
 
 struct TimeCase {
   const char* name;
-  const char* body;
-  std::vector<double> noteTimes;
-  std::vector<double> barTimes;
+  std::string body;
+  D noteTimes, barTimes;
 };
-
 class NoteTimesTest : public ::testing::TestWithParam<TimeCase> {};
-
 TEST_P(NoteTimesTest, NotesAndBarLinesAtTheirTimes) {
-  const auto& c = LoadBody(GetParam().body);
-  const auto& want = GetParam().noteTimes;
-  ASSERT_EQ(NoteCount(), static_cast<int>(want.size()));
-  for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(c.notes[i].time, want[i], 1e-9) << i;
-  const auto& bars = GetParam().barTimes;
-  ASSERT_EQ(BarLineCount(), static_cast<int>(bars.size()));
-  for (size_t i = 0; i < bars.size(); ++i) EXPECT_NEAR(c.barLines[i].time, bars[i], 1e-9) << i;
+  LoadBody(GetParam().body);
+  EXPECT_EQ(Notes(&ChartNote::time), GetParam().noteTimes);
+  EXPECT_EQ(Bars(&BarLine::time), GetParam().barTimes);
 }
-
 // All at BPM 120: a 4/4 measure lasts 2000 ms.
 INSTANTIATE_TEST_SUITE_P(
     Timeline, NoteTimesTest,
@@ -50,109 +43,62 @@ INSTANTIATE_TEST_SUITE_P(
         TimeCase{"CommentLineWritesABarLine", "1,\n// end\n", {0}, {0, 2000}},
         TimeCase{"BlankCommandWritesABarLine", "1,\n #GOGOSTART\n", {0}, {0, 2000}},
         TimeCase{"CommandLineWritesNone", "1,\n#GOGOSTART\n", {0}, {0}},
-        TimeCase{"LastMeasureWithoutComma", "1,\n11\n", {0, 2000, 3000}, {0, 2000}}),
+        TimeCase{"LastMeasureWithoutComma", "1,\n11\n", {0, 2000, 3000}, {0, 2000}},
+        TimeCase{"EndStopsTheBody", "1,\n#END\n1,\n", {0}, {0}},
+        // A NUL ends the line's text: the digits after it are not seen.
+        TimeCase{"NulEndsTheLine", std::string("1\0" "111,\n1,\n", 10), {0, 1000}, {0}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(Timeline, RollContinuation) {
-  // 55558, at BPM 120: one roll start at 0 and its end at slot 4 of 5 (400 ms each).
-  const auto& c = LoadBody("55558,\n");
-  ASSERT_EQ(NoteCount(), 2);
-  EXPECT_EQ(c.notes[0].type, 5);
-  EXPECT_DOUBLE_EQ(c.notes[0].time, 0);
-  EXPECT_EQ(c.notes[1].type, 8);
-  EXPECT_DOUBLE_EQ(c.notes[1].time, 1600);
-  // A roll carries over a measure: the second 5 writes nothing.
-  LoadBody("5000,\n5008,\n");
-  ASSERT_EQ(NoteCount(), 2);
-  EXPECT_EQ(chart::TheChart.notes[1].type, 8);
-  EXPECT_DOUBLE_EQ(chart::TheChart.notes[1].time, 3500);
-  // Balloons 77 are one record; small notes always make records.
-  LoadBody("77118,\n");
-  EXPECT_EQ(NoteCount(), 4);
-  LoadBody("1111,\n3333,\n");
-  EXPECT_EQ(NoteCount(), 8);
-  LoadBody("99,\n");
-  EXPECT_EQ(NoteCount(), 1);
+TEST(Timeline, RollsAndBalloonsAreOneRecord) {
+  const std::pair<const char*, I> rows[] = {{"55558,\n", {5, 8}}, {"5000,\n5008,\n", {5, 8}},
+      {"77118,\n", {7, 1, 1, 8}}, {"99,\n", {9}}, {"1111,\n3333,\n", {1, 1, 1, 1, 3, 3, 3, 3}}};
+  for (auto& [body, types] : rows) {
+    LoadBody(body);
+    EXPECT_EQ(Notes(&ChartNote::type), types) << body;
+  }
+  EXPECT_EQ(Notes(&ChartNote::time), (D{0, 500, 1000, 1500, 2000, 2500, 3000, 3500}));
 }
 
-TEST(Timeline, NoteStateFields) {
+TEST(Timeline, NoteAndBarLineState) {
   const auto& c = LoadBody(
       "#SCROLL 1.5\n#GOGOSTART\n1,\n#GOGOEND\n#SCROLL .5\n#BPMCHANGE 150\n2,\n#SCROLL -2\n"
       "#BPMCHANGE -90\n7,\n8,\n",
       "BALLOON:17\n");
-  ASSERT_EQ(NoteCount(), 4);
-  EXPECT_DOUBLE_EQ(c.notes[0].scroll, 1.5);
-  EXPECT_TRUE(c.notes[0].gogo);
-  EXPECT_DOUBLE_EQ(c.notes[0].bpm, 120);
-  EXPECT_FALSE(c.notes[1].gogo);
-  EXPECT_DOUBLE_EQ(c.notes[1].scroll, 5);  // the point is skipped, not read
-  EXPECT_DOUBLE_EQ(c.notes[1].bpm, 150);
-  EXPECT_DOUBLE_EQ(c.notes[2].scroll, -2);
-  EXPECT_DOUBLE_EQ(c.notes[2].bpm, 90);  // the sign is not taken
-  EXPECT_EQ(c.notes[2].balloonHits, 17);
-  EXPECT_EQ(c.notes[0].balloonHits, 0);
+  EXPECT_EQ(Notes(&ChartNote::scroll), (D{1.5, 5, -2, -2}));  // the point is skipped, not read
+  EXPECT_EQ(Notes(&ChartNote::bpm), (D{120, 150, 90, 90}));   // the sign is not taken
+  EXPECT_EQ(Notes(&ChartNote::gogo), (std::vector<bool>{1, 0, 0, 0}));
+  EXPECT_EQ(Notes(&ChartNote::balloonHits), (I{0, 0, 17, 0}));
   // Tempo and gogo tables: the starting state, then the changes in order.
-  EXPECT_DOUBLE_EQ(c.bpmChanges[0].value, 120);
-  EXPECT_DOUBLE_EQ(c.bpmChanges[1].time, 2000);
-  EXPECT_DOUBLE_EQ(c.bpmChanges[2].value, 90);
-  EXPECT_EQ(c.bpmChanges[3].lane, -1);
+  EXPECT_EQ((D{c.bpmChanges[0].value, c.bpmChanges[1].time, c.bpmChanges[2].value}), (D{120, 2000, 90}));
   EXPECT_TRUE(c.gogoChanges[1].on);
   EXPECT_DOUBLE_EQ(c.gogoChanges[2].time, 2000);
-  EXPECT_EQ(c.gogoChanges[3].lane, -1);
-}
-
-TEST(Timeline, BarLineVisibilityAndState) {
-  const auto& c = LoadBody("1,\n#BARLINEOFF\n#SCROLL 2\n1,\n#BARLINEON\n#BPMCHANGE 60\n1,\n");
-  ASSERT_EQ(BarLineCount(), 3);
-  EXPECT_TRUE(c.barLines[0].visible);
-  EXPECT_FALSE(c.barLines[1].visible);
-  EXPECT_DOUBLE_EQ(c.barLines[1].scroll, 2);
-  EXPECT_TRUE(c.barLines[2].visible);
-  EXPECT_DOUBLE_EQ(c.barLines[2].bpm, 60);
-  EXPECT_EQ(c.barLines[2].live, 0);
+  EXPECT_EQ((I{c.bpmChanges[3].lane, c.gogoChanges[3].lane}), (I{-1, -1}));
+  LoadBody("1,\n#BARLINEOFF\n#SCROLL 2\n1,\n#BARLINEON\n#BPMCHANGE 60\n1,\n");
+  EXPECT_EQ(Bars(&BarLine::visible), (std::vector<bool>{1, 0, 1}));
+  EXPECT_EQ(Bars(&BarLine::scroll), (D{1, 2, 2}));
+  EXPECT_EQ(Bars(&BarLine::bpm), (D{120, 120, 60}));
+  EXPECT_EQ(Bars(&BarLine::live), (I{0, 0, 0}));
 }
 
 TEST(Timeline, MeasureDigitCounts) {
   const auto& c = LoadBody("1010,\n,\n10\n1000 // 99\n,\n1,\n");
-  EXPECT_EQ(c.measureDigits[0], 4);
-  EXPECT_EQ(c.measureDigits[1], 1);
-  EXPECT_EQ(c.measureDigits[2], 6);
-  EXPECT_EQ(c.measureDigits[3], 1);
-  EXPECT_EQ(c.measureDigits[4], 0);
-  EXPECT_DOUBLE_EQ(c.notes[2].time, 4000);
+  EXPECT_EQ((I{c.measureDigits[0], c.measureDigits[1], c.measureDigits[2], c.measureDigits[3],
+               c.measureDigits[4]}), (I{4, 1, 6, 1, 0}));
   EXPECT_DOUBLE_EQ(c.notes[3].time, 4000 + 2 * (16.0 / 6) * 125);
 }
 
-TEST(Timeline, LinesAreReadInPiecesOf999Bytes) {
+TEST(Timeline, LinesAreReadInPiecesOf999BytesAndCrLf) {
   // 999 blanks fill a piece: the rest of the line is a piece of its own, here a command.
-  std::string longLine = std::string(999, ' ') + "#GOGOSTART";
-  const auto& c = LoadBody("1,\n" + longLine + "\n1,\n");
-  ASSERT_EQ(NoteCount(), 2);
-  EXPECT_TRUE(c.notes[1].gogo);
+  const auto& c = LoadBody("1,\n" + std::string(999, ' ') + "#GOGOSTART\n1,\n");
+  EXPECT_EQ(Notes(&ChartNote::gogo), (std::vector<bool>{0, 1}));
   EXPECT_EQ(BarLineCount(), 2);
   // A command longer than a piece continues as a note line: its digits are slots.
-  std::string longCommand = "#SCROLL 2" + std::string(990, ' ') + "11,";
-  const auto& d = LoadBody(longCommand + "\n");
-  EXPECT_EQ(NoteCount(), 2);
-  EXPECT_DOUBLE_EQ(d.notes[0].scroll, 2);
-  EXPECT_DOUBLE_EQ(d.notes[1].time, 1000);
-}
-
-TEST(Timeline, CrLfAndNulBytes) {
-  const auto& c = Load("TITLE:Song\r\nBPM:120\r\n#START\r\n1,\r\n1,\r\n#END\r\n");
+  LoadBody("#SCROLL 2" + std::string(990, ' ') + "11,\n");
+  EXPECT_EQ(Notes(&ChartNote::time), (D{0, 1000}));
+  EXPECT_DOUBLE_EQ(c.notes[0].scroll, 2);
+  Load("TITLE:Song\r\nBPM:120\r\n#START\r\n1,\r\n1,\r\n#END\r\n");
   EXPECT_STREQ(c.title, "Song");
   EXPECT_EQ(NoteCount(), 2);
-  // A NUL ends the line's text: the digits after it are not seen.
-  std::string body = std::string("1\0" "111,\n1,\n", 10);
-  LoadBody(body);
-  EXPECT_EQ(NoteCount(), 2);
-  EXPECT_EQ(chart::TheChart.measureDigits[0], 2);
-  EXPECT_DOUBLE_EQ(chart::TheChart.notes[1].time, 1000);
-}
-
-TEST(Timeline, EndAndEndOfFile) {
-  LoadBody("1,\n#END\n1,\n");
-  EXPECT_EQ(NoteCount(), 1);
   Load("#START\n1,\n1,");  // no #END, no final line end
   EXPECT_EQ(NoteCount(), 2);
 }
@@ -162,21 +108,17 @@ class FiniteTimeTest : public ::testing::TestWithParam<const char*> {};
 TEST_P(FiniteTimeTest, TimesStayFinite) {
   const auto& c = Load(std::string(GetParam()));
   for (int i = 0; i < NoteCount(); ++i) {
-    EXPECT_TRUE(std::isfinite(c.notes[i].time)) << i;
-    EXPECT_TRUE(std::isfinite(c.notes[i].bpm)) << i;
-    EXPECT_TRUE(std::isfinite(c.notes[i].scroll)) << i;
+    EXPECT_TRUE(std::isfinite(c.notes[i].time + c.notes[i].bpm + c.notes[i].scroll)) << i;
   }
   for (int i = 0; i < BarLineCount(); ++i) EXPECT_TRUE(std::isfinite(c.barLines[i].time));
   for (int i = 0; i < chart::kEventCapacity && c.branchPoints[i].condition != -1; ++i) {
     EXPECT_TRUE(std::isfinite(c.branchPoints[i].judge));
   }
-  EXPECT_TRUE(std::isfinite(c.totals.lastNoteMs));
-  EXPECT_TRUE(std::isfinite(c.offsetMs));
+  EXPECT_TRUE(std::isfinite(c.totals.lastNoteMs + c.offsetMs));
 }
 INSTANTIATE_TEST_SUITE_P(
     Timeline, FiniteTimeTest,
-    ::testing::Values("BPM:0\n#START\n1111,\n1,\n#END\n",
-                      "BPM:-120\n#START\n1111,\n1,\n#END\n",
+    ::testing::Values("BPM:0\n#START\n1111,\n1,\n#END\n", "BPM:-120\n#START\n1111,\n1,\n#END\n",
                       "#START\n#BPMCHANGE 0\n1111,\n#BRANCHSTART p,1,2\n1,\n#END\n",
                       "BPM:0\n#START\n#BRANCHSTART p,1,2\n1,\n#END\n",
                       "#START\n#MEASURE 0/0\n11,\n#MEASURE 4/0\n11,\n1,\n#END\n",
@@ -185,11 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "#START\n#BPMCHANGE 0.0000000001\n1,1,1,1,\n#DELAY 1e300\n1,\n#END\n"));
 
 TEST(Timeline, BpmZeroSlotsTakeNoTime) {
-  const auto& c = Load("BPM:0\n#START\n11,\n#BPMCHANGE 120\n1,\n#END\n");
-  ASSERT_EQ(NoteCount(), 3);
-  EXPECT_DOUBLE_EQ(c.notes[1].time, 0);
-  EXPECT_DOUBLE_EQ(c.notes[2].time, 0);
-  EXPECT_DOUBLE_EQ(c.bpm, 0);
+  EXPECT_DOUBLE_EQ(Load("BPM:0\n#START\n11,\n#BPMCHANGE 120\n1,\n#END\n").bpm, 0);
+  EXPECT_EQ(Notes(&ChartNote::time), (D{0, 0, 0}));
 }
 
 TEST(Timeline, TablesStopAtCapacity) {
@@ -197,38 +136,28 @@ TEST(Timeline, TablesStopAtCapacity) {
   // sections and branch points, 1200 balloons.
   std::string body;
   for (int i = 0; i < 100; ++i) body += std::string(999, '1') + "\n1,\n";
-  const auto& a = LoadBody(body);
+  const auto& c = LoadBody(body);
   EXPECT_EQ(NoteCount(), chart::kNoteCapacity);
-  EXPECT_EQ(a.totals.notes, chart::kNoteCapacity);
-  EXPECT_EQ(a.notes[chart::kNoteCapacity].type, 0);
-
+  EXPECT_EQ(c.totals.notes, chart::kNoteCapacity);
+  EXPECT_EQ(c.notes[chart::kNoteCapacity].type, 0);
   std::string measures;
   for (int i = 0; i < 20000; ++i) measures += "1,\n";
-  const auto& b = LoadBody(measures);
+  LoadBody(measures);
   EXPECT_EQ(BarLineCount(), chart::kBarLineCapacity);
   EXPECT_EQ(NoteCount(), chart::kBarLineCapacity);
-
   std::string events;
   for (int i = 0; i < 5000; ++i) {
     events += "#BPMCHANGE " + std::to_string(100 + i % 50) + "\n#GOGOSTART\n#SECTION\n";
     if (i < 2000) events += "#BRANCHSTART r,1,2\n";
     events += "7,\n8,\n";
   }
-  const auto& e = LoadBody(events);
-  EXPECT_NE(e.bpmChanges[999].lane, -1);
-  EXPECT_NE(e.gogoChanges[999].lane, -1);
-  EXPECT_NE(e.sections[999].lane, -1);
-  EXPECT_NE(e.branchPoints[999].condition, -1);
+  LoadBody(events);
+  EXPECT_NE(-1, c.bpmChanges[999].lane + c.gogoChanges[999].lane + c.sections[999].lane);
+  EXPECT_NE(c.branchPoints[999].condition, -1);
   EXPECT_EQ(NoteCount(), 10000);
-  EXPECT_EQ(e.notes[2 * 999].balloonHits, 5);
-  EXPECT_EQ(e.notes[2 * 1200].balloonHits, 5);
-  (void)b;
-}
-
-TEST(Timeline, HugeSingleLine) {
-  std::string line(10 * 1024 * 1024, '1');
-  line += ",\n";
-  const auto& c = LoadBody(line);
+  EXPECT_EQ((I{c.notes[2 * 999].balloonHits, c.notes[2 * 1200].balloonHits}), (I{5, 5}));
+  // One line of ten million digits.
+  LoadBody(std::string(10 * 1024 * 1024, '1') + ",\n");
   EXPECT_EQ(NoteCount(), chart::kNoteCapacity);
   EXPECT_LE(BarLineCount(), chart::kBarLineCapacity);
   EXPECT_TRUE(std::isfinite(c.totals.lastNoteMs));
@@ -236,16 +165,11 @@ TEST(Timeline, HugeSingleLine) {
 
 TEST(Timeline, ReloadReplacesEverything) {
   LoadBody("1111,1111,\n#BPMCHANGE 200\n#GOGOSTART\n#BRANCHSTART p,1,2\n#N\n1,\n#SECTION\n");
-  LoadBody("2,\n");
-  const auto& c = chart::TheChart;
-  EXPECT_EQ(NoteCount(), 1);
-  EXPECT_EQ(BarLineCount(), 1);
-  EXPECT_EQ(c.bpmChanges[1].lane, -1);
-  EXPECT_EQ(c.gogoChanges[1].lane, -1);
-  EXPECT_EQ(c.branchPoints[0].condition, -1);
-  EXPECT_EQ(c.sections[0].lane, -1);
-  EXPECT_FALSE(c.hasBranches);
-  EXPECT_FALSE(c.barLines[0].branchStart);
+  const auto& c = LoadBody("2,\n");
+  EXPECT_EQ((I{NoteCount(), BarLineCount()}), (I{1, 1}));
+  EXPECT_EQ((I{c.bpmChanges[1].lane, c.gogoChanges[1].lane, c.branchPoints[0].condition,
+               c.sections[0].lane}), (I{-1, -1, -1, -1}));
+  EXPECT_FALSE(c.hasBranches || c.barLines[0].branchStart);
 }
 
 }  // namespace
