@@ -17,7 +17,6 @@
 #include "graphics/text.h"
 #include "platform/file_read.h"
 #include "platform/video.h"
-#include "shell/config.h"
 
 namespace graphics {
 
@@ -342,8 +341,7 @@ int LoadNumberedImages(int count, int firstNumber, TextureHandle* handles, const
   int loaded = 0;
   for (int i = 0; i < count; ++i) {
     char path[kTexturePathSize + 1];
-    int n = std::snprintf(path, sizeof path, "%s/%s_%d.png", shell::ThemeDir, baseName,
-                          firstNumber + i);
+    int n = std::snprintf(path, sizeof path, "%s_%d.png", baseName, firstNumber + i);
     handles[i] = (n > 0 && n < kTexturePathSize) ? LoadTexture(path) : -1;
     if (handles[i] != -1) ++loaded;
   }

@@ -47,7 +47,7 @@ int ReloadTexture(int slot);
 void ReleaseAllTextures();
 int GetTextureWidth(TextureHandle handle);
 int GetTextureHeight(TextureHandle handle);
-// Loads ThemeDir + "/" + "<baseName>_<firstNumber + i>.png" for i = 0 .. count-1 into
+// Loads "<baseName>_<firstNumber + i>.png" (baseName a full path without the number) for i = 0 .. count-1 into
 // handles[i] (-1 for a missing one). Returns how many loaded.
 int LoadNumberedImages(int count, int firstNumber, TextureHandle* handles, const char* baseName);
 

@@ -16,7 +16,6 @@ std::atomic<uint8_t> CourseLevels[kCourseCount];
 namespace {
 
 constexpr int kWorkerSleepMs = 10;
-constexpr int kLoadSongSelect = 4;  // the loader's job kind for the song select
 
 // Never destroyed: a process that ends through exit() while the worker runs must not abort on a
 // joinable thread object.
@@ -37,7 +36,7 @@ int ReadLevelsOfItem(int index) {
 
 bool SelectSceneStillWantsUs(uint32_t generation) {
   return shell::SceneId.load(std::memory_order_acquire) == shell::kSceneSongSelect &&
-         shell::LoadKind.load(std::memory_order_acquire) == kLoadSongSelect &&
+         shell::LoadKind.load(std::memory_order_acquire) == shell::kSceneSongSelect &&
          gGeneration.load(std::memory_order_acquire) == generation;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "chart/chart.h"
+#include "shell/play_effects.h"
 
 namespace play {
 
@@ -45,7 +46,7 @@ constexpr int kPauseIgnoreInputMs = 500;    // the menu takes no input for its f
 constexpr int kPauseRoundMs = 10;
 constexpr int kPauseChoiceWaitMs = 1000;    // a leaving choice closes the screen for 1 s
 constexpr int kPauseResumeWaitMs = 300;     // the menu fades out before the play goes on
-constexpr int kEffectRing = 100;
+using shell::kEffectRing;
 constexpr int kPopupRing = 256;
 constexpr double kPopupShowMs = 500.0;
 constexpr int kComboStampCount = 65536;
@@ -87,23 +88,8 @@ enum JudgeCodeValue : int {
   kJudgeBad = 110,
 };
 
-// EffectCode of the JudgeEffect ring
-enum EffectCodeValue : int {
-  kEffectDonGreat = 1,
-  kEffectKatGreat = 2,
-  kEffectDonGood = 3,
-  kEffectKatGood = 4,
-  kEffectBigDonGreat = 5,
-  kEffectBigKatGreat = 6,
-  kEffectBigDonGood = 7,
-  kEffectBigKatGood = 8,
-  kEffectDonRoll = 9,
-  kEffectKatRoll = 10,
-  kEffectDonBigRoll = 11,
-  kEffectKatBigRoll = 12,
-  kEffectBalloonBurst = 13,
-  kEffectMiss = 99,
-};
+using enum shell::EffectCodeValue;
+using shell::EffectCodeValue;
 
 // SongPlayback
 enum SongPlaybackValue : int {

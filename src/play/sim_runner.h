@@ -7,12 +7,15 @@
 
 namespace play {
 
+// Default press length in ms.
+constexpr double kSimDefaultHold = 40.0;
+
 // One scripted press: the keys go down on the first pass whose PlayClock >= time and come
 // up on the first pass whose PlayClock >= time + hold.
 struct SimPress {
   double time = 0.0;
   bool f = false, j = false, d = false, k = false;
-  double hold = 40.0;
+  double hold = kSimDefaultHold;
 };
 
 struct SimOptions {
@@ -50,8 +53,6 @@ struct SimResult {
   std::vector<SimNote> notes;
 };
 
-// Default press length in ms.
-constexpr double kSimDefaultHold = 40.0;
 // Longest play the simulator runs (4 hours of passes).
 constexpr long long kSimMaxPasses = 4LL * 3600 * 1000;
 

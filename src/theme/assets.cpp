@@ -114,7 +114,20 @@ void ImageF(int* handle, const char* format, Args... args) {
 
 template <int N>
 int Images(int (&handles)[N], int first, const char* base) {
-  return graphics::LoadNumberedImages(N, first, handles, base);
+  char path[kPathBytes];
+  return ThemePath(path, base) ? graphics::LoadNumberedImages(N, first, handles, path) : 0;
+}
+
+// base is a printf format with the values that follow.
+template <int N, typename... Args>
+int ImagesF(int (&handles)[N], int first, const char* format, Args... args) {
+  char base[kPathBytes];
+  int n = std::snprintf(base, sizeof base, format, args...);
+  if (n <= 0 || n >= kPathBytes) {
+    for (int& h : handles) h = -1;
+    return 0;
+  }
+  return Images(handles, first, base);
 }
 
 int Sound(const char* rel) {
@@ -407,9 +420,7 @@ void LoadResultAssets(int course) {
   Images(CharaP1Failed, 1, "Result/Chara/chara_p1_failed");
   Image(&ClearBright, "Result/Chara/clear_bright.png");
   for (int i = 0; i < 4; ++i) {
-    char base[64];
-    std::snprintf(base, sizeof base, "Result/Chara/toss_%d", i + 1);
-    graphics::LoadNumberedImages(4, 1, Toss[i], base);
+    ImagesF(Toss[i], 1, "Result/Chara/toss_%d", i + 1);
   }
 
   Image(&MessageClear, "Result/Message/clear.png");

@@ -290,11 +290,8 @@ void LoadStageDecorations() {
   for (int& h : FiverImages) h = -1;
   FiverFrameCount = 0;
   n = PickNumberedSet(CountNumberedSets(FileExists, "%s/Play/Bg/fiver/fiver_%d_1.png", dir));
-  char base[64];
-  if (n > 0) {
-    std::snprintf(base, sizeof base, "Play/Bg/fiver/fiver_%d", n);
-    FiverFrameCount = graphics::LoadNumberedImages(kFiverFrames, 1, FiverImages, base);
-  }
+  if (n > 0 && FormatPath(path, "%s/Play/Bg/fiver/fiver_%d", dir, n))
+    FiverFrameCount = graphics::LoadNumberedImages(kFiverFrames, 1, FiverImages, path);
 }
 
 void LoadDancers() {
@@ -320,9 +317,8 @@ void LoadDancers() {
   for (int d = 0; d < kDancerSlots; ++d)
     Dancers.slot_sort[d] = Dancers.dance_pattern == 1 ? std::rand() % Dancers.sort_count
                                                       : d % Dancers.sort_count;
-  char base[64];
-  std::snprintf(base, sizeof base, "Play/Dancer/%d/shakushi", n);
-  Dancers.has_prop = graphics::LoadNumberedImages(kPropImages, 1, Dancers.prop_images, base) > 0;
+  Dancers.has_prop = FormatPath(path, "%s/Play/Dancer/%d/shakushi", dir, n) &&
+                     graphics::LoadNumberedImages(kPropImages, 1, Dancers.prop_images, path) > 0;
 }
 
 void LoadChibi() {
@@ -579,8 +575,8 @@ void DrawChibi(const StageClock& c) {
     at = ((at % kEffectRingSize) + kEffectRingSize) % kEffectRingSize;
     const StageEffect& e = c.effects[at];
     const ChibiSet* set;
-    if (e.code >= 1 && e.code <= 8) set = &Chibi[0];
-    else if (e.code == 99) set = &Chibi[1];
+    if (e.code >= shell::kEffectDonGreat && e.code <= shell::kEffectBigKatGood) set = &Chibi[0];
+    else if (e.code == shell::kEffectMiss) set = &Chibi[1];
     else continue;
     int sorts = set->sort_count < 1 ? 1 : set->sort_count > kDancerSorts ? kDancerSorts
                                                                          : set->sort_count;

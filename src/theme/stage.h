@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "shell/play_effects.h"
+
 namespace theme {
 
 constexpr int kDancerSlots = 5;
@@ -14,7 +16,7 @@ constexpr int kDanceOrderMax = 200;
 constexpr int kStageIniLineBytes = 999;
 constexpr int kFiverFrames = 10;
 constexpr int kPropImages = 5;
-constexpr int kEffectRingSize = 100;
+constexpr int kEffectRingSize = shell::kEffectRing;
 // Numbered sets are counted up to this many (a folder of a thousand sets is already absurd).
 constexpr int kMaxNumberedSets = 1000;
 

@@ -6,7 +6,6 @@
 
 #include "graphics/graphics.h"
 #include "graphics_fixture.h"
-#include "shell/config.h"
 
 namespace {
 
@@ -112,18 +111,17 @@ TEST_F(TextureTableTest, FullTableRefusesTheNextImageKeepsEveryOtherAndWraps) {
   EXPECT_EQ(LoadTexture(tiny.c_str()), kTextureHandleBase) << "the cursor wrapped to slot 0";
 }
 
-TEST_F(TextureTableTest, LoadNumberedImagesUsesTheThemeFolder) {
+TEST_F(TextureTableTest, LoadNumberedImagesLoadsEachNumberOfAFullPath) {
   std::string theme = gfxtest::TestDir() + "/theme";
   std::filesystem::create_directories(theme + "/Play/Number");
   for (int d = 0; d < 10; ++d)
     if (d != 7) gfxtest::WriteSolidPng("theme/Play/Number/combo_" + std::to_string(d) + ".png", 10 + d, 12, 0xFFFFFFFF);
-  std::snprintf(shell::ThemeDir, sizeof shell::ThemeDir, "%s", theme.c_str());
   TextureHandle digits[10];
-  EXPECT_EQ(LoadNumberedImages(10, 0, digits, "Play/Number/combo"), 9);
+  EXPECT_EQ(LoadNumberedImages(10, 0, digits, (theme + "/Play/Number/combo").c_str()), 9);
   for (int d = 0; d < 10; ++d) EXPECT_EQ(GetTextureWidth(digits[d]), d == 7 ? -1 : 10 + d) << d;
   EXPECT_EQ(digits[7], -1);
   TextureHandle two[2];
-  EXPECT_EQ(LoadNumberedImages(2, 8, two, "Play/Number/combo"), 2);
+  EXPECT_EQ(LoadNumberedImages(2, 8, two, (theme + "/Play/Number/combo").c_str()), 2);
   EXPECT_EQ(GetTextureWidth(two[1]), 19);
   EXPECT_EQ(LoadNumberedImages(2, 0, two, std::string(400, 'x').c_str()), 0);
   EXPECT_EQ(two[0], -1);
