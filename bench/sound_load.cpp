@@ -12,8 +12,8 @@
 
 #include "platform/mixer.h"
 #include "platform/time.h"
-#include "sound/ogg_encode.h"
-#include "sound/wave_write.h"
+#include "common/ogg_encode.h"
+#include "common/wave_write.h"
 #include "sound/sound.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "platform/mixer.h"
 #include "platform/time.h"
 #include "sound/sound.h"
-#include "sound/wave_write.h"
+#include "common/wave_write.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include "graphics/graphics.h"
 #include "shell/config.h"
-#include "sound/ogg_encode.h"
+#include "common/ogg_encode.h"
 #include "sound/sound.h"
 #include "theme/assets.h"
 #include "theme/resource_loader.h"

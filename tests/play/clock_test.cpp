@@ -9,7 +9,7 @@
 #include "platform/time.h"
 #include "play_fixture.h"
 #include "sound/sound.h"
-#include "sound/wave_write.h"
+#include "common/wave_write.h"
 
 using namespace playtest;
 

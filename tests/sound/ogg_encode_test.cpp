@@ -1,6 +1,6 @@
 // The shared Ogg Vorbis encoder: the stream ends with an end-of-stream page, files hold what
 // memory holds, and failures come back as -1. (The Ogg loader tests decode what it makes.)
-#include "sound/ogg_encode.h"
+#include "common/ogg_encode.h"
 
 #include <gtest/gtest.h>
 

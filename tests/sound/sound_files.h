@@ -12,7 +12,7 @@
 
 #include "platform/mixer.h"
 #include "platform/time.h"
-#include "sound/ogg_encode.h"
+#include "common/ogg_encode.h"
 #include "sound/sound.h"
 
 namespace soundtest {

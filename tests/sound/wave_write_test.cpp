@@ -1,6 +1,6 @@
 // The shared 16-bit PCM WAVE writer: the bytes of the canonical header, and files that hold
 // the same bytes.
-#include "sound/wave_write.h"
+#include "common/wave_write.h"
 
 #include <gtest/gtest.h>
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/wave_write.h"
+#include "common/wave_write.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 

@@ -1,7 +1,7 @@
 #include "audio.h"
 
-#include "sound/ogg_encode.h"
-#include "sound/wave_write.h"
+#include "common/ogg_encode.h"
+#include "common/wave_write.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -22,7 +22,7 @@
 #include "shell/scene_change.h"
 #include "shell/state.h"
 #include "sound/sound.h"
-#include "sound/wave_write.h"
+#include "common/wave_write.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
 #include "theme/assets.h"

@@ -20,7 +20,7 @@
 #include "shell/scene_change.h"
 #include "shell/state.h"
 #include "sound/sound.h"
-#include "sound/wave_write.h"
+#include "common/wave_write.h"
 #include "support/temp_folder.h"
 #include "theme/assets.h"
 #include "theme/resource_loader.h"
