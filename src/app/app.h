@@ -1,3 +1,6 @@
+// src/app/: the top of the program (start-up, main loop, scene dispatch, teardown). May
+// include every folder; nothing includes app/ but main.cpp.
+//
 // The program: start-up in its order, the main loop, the scenes' dispatch, device recovery and
 // the teardown.
 #pragma once

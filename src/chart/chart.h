@@ -1,3 +1,6 @@
+// src/chart/: TJA reading and finishing, no graphics and no sound. Includes only platform/,
+// shell/ and chart/.
+//
 // The one loaded course of a TJA song: header fields, the flat note array with absolute times,
 // one bar line per measure and the event tables (tempo, gogo, branch points, sections).
 // Process-wide, replaced by every LoadChart and read by the play engine.

@@ -1,3 +1,6 @@
+// src/library/: library scan, song identity, record files and the global save data. Includes
+// platform/, shell/, chart/ and library/; no graphics, no sound.
+//
 // The song library as the song select sees it: one folder at a time, listed anew into the
 // SongList every time a folder is entered. Folder items (the back item first, then genre
 // folders) come before song items, each group in the file system's enumeration order.

@@ -9,7 +9,9 @@ bool RuntimeLibrary::Open(const char* soname) {
   return handle != nullptr;
 }
 
-void* RuntimeLibrary::Find(const char* name) const { return handle ? dlsym(handle, name) : nullptr; }
+void* RuntimeLibrary::Find(const char* name) const {
+  return handle ? dlsym(handle, name) : nullptr;
+}
 
 bool RuntimeLibrary::KeepIf(bool ok) {
   if (!ok && handle) {

@@ -1,3 +1,7 @@
+// src/platform/: the stand-ins for the system services (window and renderer, events, key state,
+// sound device, files, INI, time, trace) over SDL2 and system libraries. Knows nothing of the
+// game: includes only platform/ headers.
+//
 // The one window and its renderer. Everything is drawn into a 640 x 480 target texture that
 // is stretched to the window's client area on present, whatever the window size.
 #pragma once

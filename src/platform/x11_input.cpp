@@ -15,8 +15,8 @@
 namespace platform {
 
 namespace {
-constexpr int kEvdevOffset = 8;      // X key code = evdev code + 8
-constexpr int kStopCheckMs = 20;     // how often the watcher looks at its stop flag
+constexpr int kEvdevOffset = 8;   // X key code = evdev code + 8
+constexpr int kStopCheckMs = 20;  // how often the watcher looks at its stop flag
 
 Display* g_display = nullptr;
 // Never destroyed: a process that ends through exit() while the watcher runs (Xlib exits on a

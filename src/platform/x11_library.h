@@ -32,9 +32,9 @@ struct XLib : RuntimeLibrary {
     if (handle) return true;
     if (!Open("libX11.so.6")) return false;
     bool ok = Sym(OpenDisplay, "XOpenDisplay") && Sym(CloseDisplay, "XCloseDisplay") &&
-              Sym(SelectInput, "XSelectInput") && Sym(Flush, "XFlush") && Sym(Pending, "XPending") &&
-              Sym(NextEvent, "XNextEvent") && Sym(ConnNumber, "XConnectionNumber") &&
-              Sym(KeysymToKeycode, "XKeysymToKeycode") &&
+              Sym(SelectInput, "XSelectInput") && Sym(Flush, "XFlush") &&
+              Sym(Pending, "XPending") && Sym(NextEvent, "XNextEvent") &&
+              Sym(ConnNumber, "XConnectionNumber") && Sym(KeysymToKeycode, "XKeysymToKeycode") &&
               Sym(SetDetectableAutoRepeat, "XkbSetDetectableAutoRepeat") &&
               Sym(CreateGC, "XCreateGC") && Sym(FreeGC, "XFreeGC") &&
               Sym(GetWindowAttributes, "XGetWindowAttributes") && Sym(Sync, "XSync") &&
@@ -42,8 +42,6 @@ struct XLib : RuntimeLibrary {
     return KeepIf(ok);
   }
 };
-
-
 
 // The shared-memory image extension, from libXext.
 struct XExt : RuntimeLibrary {
@@ -53,8 +51,8 @@ struct XExt : RuntimeLibrary {
                          unsigned int, unsigned int) = nullptr;
   Bool (*Attach)(Display*, XShmSegmentInfo*) = nullptr;
   Bool (*Detach)(Display*, XShmSegmentInfo*) = nullptr;
-  Bool (*PutImage)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned int,
-                   unsigned int, Bool) = nullptr;
+  Bool (*PutImage)(Display*, Drawable, GC, XImage*, int, int, int, int, unsigned int, unsigned int,
+                   Bool) = nullptr;
 
   bool Load() {
     if (handle) return true;

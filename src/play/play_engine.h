@@ -1,3 +1,6 @@
+// src/play/: the play engine on its clock, with no drawing. Includes platform/, shell/,
+// chart/, sound/ and play/; the play scene in scenes/play/ draws what it records.
+//
 // The play engine: the start of a play, the PlayWorker and its pass (clock, tempo and gogo
 // events, branches, song start and end, keys, drum sounds, note pass, Bad pass, FastNote,
 // combo and gauge bookkeeping), and the single judging operation.

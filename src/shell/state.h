@@ -1,3 +1,6 @@
+// src/shell/: settings, keyboard, scene state, frame limiter and the codes shared between
+// layers: the low layer every subsystem reads. Includes only platform/ and shell/.
+//
 // The shell's process-wide run state: the scene, the application clock, the loader
 // hand-shake and the play options chosen on the song select.
 #pragma once

@@ -1,3 +1,6 @@
+// src/sound/: the sound table, WAV and Ogg Vorbis loading, playback. Includes platform/ and
+// sound/ only.
+//
 // The sound table: every sound of the game, from the song to a single drum hit, is a
 // file decoded completely into PCM at load time and kept in one of 1000 slots used as a
 // ring. Scenes hold only integer handles (0x10000000 + slot, -1 for none); every

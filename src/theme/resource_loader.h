@@ -1,3 +1,7 @@
+// src/theme/: the resource loader, theme layout, stage decorations and background script.
+// Includes platform/, shell/, chart/, graphics/, sound/, library/ and theme/; never play/ or
+// the scenes.
+//
 // The resource loader: runs one LoadJob on its own thread while the scene that asked for it
 // waits (LoadKind 4 song select, 5 play, 6 result; any other value loads nothing).
 #pragma once

@@ -1,3 +1,6 @@
+// src/scenes/calibrate/: the timing calibration scene. Includes the layers below (play/,
+// theme/, graphics/, sound/, shell/, platform/), no other scene.
+//
 // The timing calibration scene (F3 on the song select): a steady beat of 32 don notes at
 // 120 BPM with a click, on the play's clock and through the mixer as a play's song is. The
 // player drums along; the median of (press time - note time) over the last 24 presses is

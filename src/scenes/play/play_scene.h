@@ -1,3 +1,6 @@
+// src/scenes/play/: the play scene's flow and the play field's drawing. Includes the layers
+// below (play/, theme/, graphics/, sound/, library/, chart/, shell/, platform/), no other scene.
+//
 // The play scene: the first frame of a play, the per-frame order (debug toggle, frame clock,
 // background script, play field, pause and debug overlays, end-of-song slide, opening iris)
 // and the scene's exits. The engine in play/ runs the play; this folder only draws it and

@@ -1,3 +1,6 @@
+// src/scenes/result/: the result scene. Includes the layers below (play/, theme/, graphics/,
+// sound/, library/, chart/, shell/, platform/), no other scene.
+//
 // The result scene: counting the play's results with their sounds and music, the record and
 // lifetime counters, and the way back to the song select.
 #pragma once

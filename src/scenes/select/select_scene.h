@@ -1,3 +1,6 @@
+// src/scenes/select/: the song select scene. Includes the layers below (theme/, graphics/,
+// sound/, library/, chart/, shell/, platform/), no other scene.
+//
 // The song select scene: browsing the library, the course select, the play options, drag and
 // drop and the start of a play.
 #pragma once
