@@ -192,7 +192,8 @@ def main():
                          and e["best"][COURSE] == sim["score"], 20, scene4, "the new mark on the song")
         shots = os.environ.get("KODOBAN_E2E_SHOTS")
         if shots:  # a picture of the list with the new mark, once the song's bar has opened
-            game.wait_for(lambda e: e["ev"] == "frame" and e["t"] > game.events[-1]["t"] + 1500, 10, "frames")
+            shot_at = game.events[-1]["t"] + 1500
+            game.wait_for(lambda e: e["ev"] == "frame" and e["t"] > shot_at, 10, "frames")
             subprocess.run(["import", "-display", xvfb.display, "-window", "root",
                             os.path.join(shots, "select_new_mark.png")], check=False)
         (after,) = read_saves(save_reader, save_dat)
