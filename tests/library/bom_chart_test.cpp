@@ -1,32 +1,21 @@
 // A chart saved as UTF-8 with a byte order mark: the game's chart reader and the library agree
 // on its title, and its first key is read whichever key it is.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-
 #include "chart/chart.h"
-#include "library/song_list.h"
 #include "library_test_util.h"
 
 namespace {
 
-using library_test::TempSongFolder;
+using namespace library_test;
 
 TEST(BomChart, GameAndLibraryReadTheSameTitleAndBpm) {
   TempSongFolder tmp;
-  const std::string bom = "\xEF\xBB\xBF";
-  const std::string body = "COURSE:Oni\nLEVEL:4\n#START\n1,\n#END\n";
+  const std::string bom = "\xEF\xBB\xBF", body = "COURSE:Oni\nLEVEL:4\n#START\n1,\n#END\n";
   TempSongFolder::File("title_first.tja", bom + "TITLE:Song\nBPM:150\nWAVE:a.ogg\n" + body);
   TempSongFolder::File("bpm_first.tja", bom + "BPM:150\nTITLE:Song\nWAVE:a.ogg\n" + body);
-  library::ResetSongList();
-  library::CopyTextField(library::BrowseState.currentFolder, library::kPathBytes, ".");
-  library::ScanCurrentFolder();
-  int listed = 0;
-  for (int i = 0; i < library::SongList.itemCount; ++i) {
+  Scan(".", 0);
+  EXPECT_EQ(library::SongList.songCount, 2);
+  for (int i = library::SongList.folderCount; i < library::SongList.itemCount; ++i) {
     const library::SongListItem& item = library::SongList.items[i];
-    if (item.kind != library::kSongEntryItem) continue;
-    ++listed;
     SCOPED_TRACE(item.path);
     EXPECT_STREQ(item.title, "Song");
     ASSERT_EQ(chart::LoadChart(item.path, chart::kCourseOni), 0);
@@ -37,7 +26,6 @@ TEST(BomChart, GameAndLibraryReadTheSameTitleAndBpm) {
     ASSERT_EQ(library::ReadCourseLevels(item.path, levels), 0);
     EXPECT_EQ(levels[chart::kCourseOni], 4);
   }
-  EXPECT_EQ(listed, 2);
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 #include "library/library_worker.h"
 
-#include <gtest/gtest.h>
-
 #include <thread>
 
-#include "library/song_list.h"
 #include "library_test_util.h"
 #include "platform/time.h"
 #include "shell/state.h"
@@ -15,13 +12,7 @@ using library::LevelsStatus;
 using library::LibraryRequest;
 using library::ListReady;
 using library_test::TempSongFolder;
-
-void MakeLibrary() {
-  TempSongFolder::File("Lib/Pop/genre.ini", "GenreName=Pop\n");
-  TempSongFolder::File("Lib/Pop/p.tja", "COURSE:Easy\nLEVEL:3\n#START\n");
-  TempSongFolder::File("Lib/a.tja", "COURSE:Hard\nLEVEL:7\n#START\nCOURSE:Oni\n#START\n");
-  TempSongFolder::File("Lib/b.tja", "LEVEL:5\n#START\n");
-}
+using Five = std::array<int, 5>;
 
 void EnterFolder(const char* folder, int depth, int previousDepth) {
   library::CopyTextField(library::BrowseState.currentFolder, library::kPathBytes, folder);
@@ -32,16 +23,21 @@ void EnterFolder(const char* folder, int depth, int previousDepth) {
   LibraryRequest.store(library::kRequestFullScan, std::memory_order_release);
 }
 
-std::array<int, 5> Levels() {
-  std::array<int, 5> out{};
+// Asks for the levels of the item at index.
+void AskLevels(int index) {
+  library::CursorAtDepth(0) = index;
+  LevelsStatus.store(0, std::memory_order_release);
+  LibraryRequest.store(library::kRequestLevelsOnly, std::memory_order_release);
+}
+
+Five Levels() {
+  Five out{};
   for (int i = 0; i < 5; ++i) out[i] = library::CourseLevels[i].load();
   return out;
 }
 
 int IndexOf(const std::string& path) {
-  for (int i = 0; i < library::SongList.itemCount; ++i)
-    if (path == library::SongList.items[i].path) return i;
-  return -1;
+  return static_cast<int>(library_test::FindItem(path) - library::SongList.items);
 }
 
 class LibraryRequests : public ::testing::Test {
@@ -49,28 +45,29 @@ class LibraryRequests : public ::testing::Test {
   void SetUp() override {
     library::ResetSongList();
     library::ResetLibraryWorker();
-    MakeLibrary();
+    TempSongFolder::File("Lib/Pop/genre.ini", "GenreName=Pop\n");
+    TempSongFolder::File("Lib/Pop/p.tja", "COURSE:Easy\nLEVEL:3\n#START\n");
+    TempSongFolder::File("Lib/a.tja", "COURSE:Hard\nLEVEL:7\n#START\nCOURSE:Oni\n#START\n");
+    TempSongFolder::File("Lib/b.tja", "LEVEL:5\n#START\n");
   }
   TempSongFolder tmp_;
 };
 
 // Entering a folder lists it and reads the levels of item 1; a levels-only request reads the
-// item under the cursor. Folders and places past the list are unreadable.
+// item under the cursor. Folders and places past the list are unreadable. A course without a
+// LEVEL: line takes the one before; a file without COURSE: lines is Oni.
 TEST_F(LibraryRequests, LevelsFollowTheItemUnderTheCursor) {
   EnterFolder("Lib", 0, -1);
   EXPECT_EQ(library::RunLibraryRequest(), library::kRequestFullScan);
   EXPECT_EQ(LibraryRequest.load(), 0);
   ASSERT_EQ(library::SongList.itemCount, 4);
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);  // item 1 is the Pop folder
-  EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 0, 0, 0}));
-  library::CursorAtDepth(0) = IndexOf("Lib/a.tja");
-  LevelsStatus.store(0);
-  LibraryRequest.store(library::kRequestLevelsOnly, std::memory_order_release);
+  EXPECT_EQ(Levels(), (Five{0, 0, 0, 0, 0}));
+  AskLevels(IndexOf("Lib/a.tja"));
   EXPECT_EQ(library::RunLibraryRequest(), library::kRequestLevelsOnly);
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);
-  EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 7, 7, 0}));
-  library::CursorAtDepth(0) = 99;
-  LibraryRequest.store(library::kRequestLevelsOnly);
+  EXPECT_EQ(Levels(), (Five{0, 0, 7, 7, 0}));
+  AskLevels(99);
   library::RunLibraryRequest();
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);
   EXPECT_EQ(library::RunLibraryRequest(), 0);  // no request: nothing happens
@@ -81,27 +78,23 @@ TEST_F(LibraryRequests, ComingUpALevelUsesTheRememberedCursor) {
   library::RunLibraryRequest();
   ASSERT_EQ(library::SongList.itemCount, 2);
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);  // p.tja at index 1
-  EXPECT_EQ(Levels(), (std::array<int, 5>{3, 0, 0, 0, 0}));
-
+  EXPECT_EQ(Levels(), (Five{3, 0, 0, 0, 0}));
   // Back at the root with the cursor that the root had on b.tja.
   library::CursorAtDepth(0) = 3;
   EnterFolder("Lib", 0, 1);
   library::RunLibraryRequest();
   ASSERT_EQ(std::string(library::SongList.items[3].path).substr(0, 4), "Lib/");
-  uint8_t expected[5];
-  library::ReadCourseLevels(library::SongList.items[3].path, expected);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(library::CourseLevels[i].load(), expected[i]);
+  uint8_t want[5];
+  library::ReadCourseLevels(library::SongList.items[3].path, want);
+  EXPECT_EQ(Levels(), (Five{want[0], want[1], want[2], want[3], want[4]}));
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);
 }
 
-// Waits for the worker's answer. Not a timing assertion: the bound only keeps a broken worker
-// from hanging the suite.
-bool WaitForRequestDone() {
-  for (int i = 0; i < 60000; ++i) {
-    if (LibraryRequest.load(std::memory_order_acquire) == 0) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return false;
+// Waits for the worker. Not a timing assertion: the bound only keeps a broken worker from
+// hanging the suite.
+template <class Done> bool WaitFor(Done done) {
+  for (int i = 0; i < 60000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return done();
 }
 
 TEST_F(LibraryRequests, LibraryWorkerThreadAnswersAndEndsWithTheScene) {
@@ -109,27 +102,21 @@ TEST_F(LibraryRequests, LibraryWorkerThreadAnswersAndEndsWithTheScene) {
   shell::SceneId.store(shell::kSceneSongSelect, std::memory_order_release);
   shell::LoadKind.store(4, std::memory_order_release);
   library::StartLibraryWorker();
+  auto answered = [] { return LibraryRequest.load(std::memory_order_acquire) == 0; };
   EnterFolder("Lib", 0, -1);
-  ASSERT_TRUE(WaitForRequestDone());
+  ASSERT_TRUE(WaitFor(answered));
   EXPECT_EQ(ListReady.load(std::memory_order_acquire), 1);
   EXPECT_EQ(library::SongList.itemCount, 4);
-
-  library::CursorAtDepth(0) = IndexOf("Lib/b.tja");
-  LevelsStatus.store(0, std::memory_order_release);
-  LibraryRequest.store(library::kRequestLevelsOnly, std::memory_order_release);
-  ASSERT_TRUE(WaitForRequestDone());
+  AskLevels(IndexOf("Lib/b.tja"));
+  ASSERT_TRUE(WaitFor(answered));
   EXPECT_EQ(LevelsStatus.load(std::memory_order_acquire), library::kLevelsRead);
-  EXPECT_EQ(Levels(), (std::array<int, 5>{0, 0, 0, 5, 0}));
-
+  EXPECT_EQ(Levels(), (Five{0, 0, 0, 5, 0}));
   // Starting again replaces the worker rather than adding a second one.
   library::StartLibraryWorker();
   EXPECT_TRUE(library::LibraryWorkerRunning());
-
   // The scene moves on: the worker ends by itself.
   shell::SceneId.store(shell::kScenePlay, std::memory_order_release);
-  for (int i = 0; i < 60000 && library::LibraryWorkerRunning(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  EXPECT_FALSE(library::LibraryWorkerRunning());
+  EXPECT_TRUE(WaitFor([] { return !library::LibraryWorkerRunning(); }));
   library::StopLibraryWorker();
   shell::ResetShellState();
 }

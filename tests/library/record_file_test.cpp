@@ -1,11 +1,9 @@
 #include "library/record_file.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "chart/song_identity.h"
 #include "library/scrambler.h"
 #include "library_test_util.h"
 
@@ -15,9 +13,14 @@ using library::PlayOutcome;
 using library::SongRecord;
 using library_test::TempSongFolder;
 
-SongRecord SampleRecord() {
+SongRecord Zero() {
   SongRecord r;
   std::memset(&r, 0, sizeof r);
+  return r;
+}
+
+SongRecord SampleRecord() {
+  SongRecord r = Zero();
   for (int c = 0; c < 5; ++c) {
     r.bestScore[c] = 1000000 + c * 123457;
     r.clearStatus[c] = c % 4;
@@ -31,47 +34,42 @@ SongRecord SampleRecord() {
   return r;
 }
 
-bool SameRecord(const SongRecord& a, const SongRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-bool IsZero(const SongRecord& r) {
-  SongRecord zero;
-  std::memset(&zero, 0, sizeof zero);
-  return SameRecord(r, zero);
-}
+bool Same(const SongRecord& a, const SongRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(RecordFile, RoundTripThroughTheFile) {
   TempSongFolder tmp;
-  SongRecord written = SampleRecord();
+  SongRecord written = SampleRecord(), read;
   written.bestScore[3] = -5;  // a score is 32 bits with its sign
   ASSERT_EQ(library::WriteSongRecord("r.dat", written), 0);
   EXPECT_EQ(TempSongFolder::Read("r.dat").size(), 174u);
-  SongRecord read;
   EXPECT_EQ(library::ReadSongRecord("r.dat", &read), 0);
-  EXPECT_TRUE(SameRecord(read, written));
+  EXPECT_TRUE(Same(read, written));
   // Each write has its own salt: the bytes differ, the record read back does not.
   uint8_t a[174], b[174];
   library::EncodeRecordFile(written, 1, a);
   library::EncodeRecordFile(written, 2, b);
   EXPECT_NE(std::memcmp(a, b, 174), 0);
   EXPECT_EQ(library::DecodeRecordFile(b, &read), 0);
-  EXPECT_TRUE(SameRecord(read, written));
+  EXPECT_TRUE(Same(read, written));
 }
 
-TEST(RecordFile, PlainLayoutIsBigEndianWithChecksum) {
-  SongRecord r;
-  std::memset(&r, 0, sizeof r);
+TEST(RecordFile, PlainLayoutIsBigEndianWithChecksumAndCountersStopAtSixteenBits) {
+  SongRecord r = Zero();
   r.bestScore[1] = 0x01020304;
   r.clearStatus[1] = 3;
   r.playCount[1] = 0x0506;
+  r.rollCount[0] = 70000;
+  r.playCount[0] = 65536;
   uint8_t bytes[174];
   library::EncodeRecordFile(r, 1234, bytes);
+  SongRecord back;
+  ASSERT_EQ(library::DecodeRecordFile(bytes, &back), 0);
+  EXPECT_EQ((std::vector<int>{back.rollCount[0], back.playCount[0]}), (std::vector<int>{65535, 65535}));
   library::Unscramble(bytes, sizeof bytes);
   for (int i = 0; i < 16; ++i) EXPECT_LT(bytes[i], 255);
   const uint8_t* normal = bytes + 16 + 25;
-  EXPECT_EQ(normal[0], 1);
-  EXPECT_EQ(normal[3], 4);
-  EXPECT_EQ(normal[4], 3);
-  EXPECT_EQ(normal[15], 5);
-  EXPECT_EQ(normal[16], 6);
+  EXPECT_EQ((std::vector<int>{normal[0], normal[3], normal[4], normal[15], normal[16]}),
+            (std::vector<int>{1, 4, 3, 5, 6}));
   char digest[33];
   chart::BufferDigest(bytes, 141, digest);
   EXPECT_EQ(std::memcmp(bytes + 141, digest, 33), 0);
@@ -79,16 +77,15 @@ TEST(RecordFile, PlainLayoutIsBigEndianWithChecksum) {
 }
 
 TEST(RecordFile, AnyChangedByteReadsAsAllZero) {
-  uint8_t good[174];
+  uint8_t good[174], bad[174];
   library::EncodeRecordFile(SampleRecord(), 99, good);
   for (int at = 0; at < 174; ++at) {
     for (uint8_t flip : {0x01, 0x80, 0xFF}) {
-      uint8_t bad[174];
       std::memcpy(bad, good, sizeof bad);
       bad[at] ^= flip;
       SongRecord r = SampleRecord();
       EXPECT_EQ(library::DecodeRecordFile(bad, &r), -1) << "byte " << at;
-      EXPECT_TRUE(IsZero(r)) << "byte " << at;
+      EXPECT_TRUE(Same(r, Zero())) << "byte " << at;
     }
   }
 }
@@ -98,46 +95,26 @@ TEST(RecordFile, EveryWrongLengthReadsAsZero) {
   ASSERT_EQ(library::WriteSongRecord("r.dat", SampleRecord()), 0);
   std::string good = TempSongFolder::Read("r.dat");
   for (size_t len = 0; len <= 400; ++len) {
-    if (len == 174) continue;
-    std::string bytes = good.substr(0, len < 174 ? len : 174);
-    while (bytes.size() < len) bytes.push_back(static_cast<char>(len));
+    std::string bytes = good.substr(0, len);
+    bytes.resize(len, static_cast<char>(len));
     TempSongFolder::File("w.dat", bytes);
     SongRecord r = SampleRecord();
-    int result = library::ReadSongRecord("w.dat", &r);
-    if (len > 174) {
-      // Bytes after the 174 of a record are not read: the record stands.
-      EXPECT_EQ(result, 0) << len;
-    } else {
-      EXPECT_EQ(result, -1) << len;
-      EXPECT_TRUE(IsZero(r)) << len;
-    }
+    // Bytes after the 174 of a record are not read: the record stands.
+    EXPECT_EQ(library::ReadSongRecord("w.dat", &r), len >= 174 ? 0 : -1) << len;
+    EXPECT_TRUE(len >= 174 || Same(r, Zero())) << len;
   }
   SongRecord r = SampleRecord();
   EXPECT_EQ(library::ReadSongRecord("missing.dat", &r), -1);
-  EXPECT_TRUE(IsZero(r));
+  EXPECT_TRUE(Same(r, Zero()));
   TempSongFolder::Dir("folder.dat");
   EXPECT_EQ(library::ReadSongRecord("folder.dat", &r), -1);
-}
-
-TEST(RecordFile, CountersBeyondSixteenBitsStopAtTheTop) {
-  SongRecord r;
-  std::memset(&r, 0, sizeof r);
-  r.rollCount[0] = 70000;
-  r.playCount[0] = 65536;
-  uint8_t bytes[174];
-  library::EncodeRecordFile(r, 7, bytes);
-  SongRecord back;
-  ASSERT_EQ(library::DecodeRecordFile(bytes, &back), 0);
-  EXPECT_EQ(back.rollCount[0], 65535);
-  EXPECT_EQ(back.playCount[0], 65535);
 }
 
 PlayOutcome Play(int course, int score, double gauge, int bad, int great = 100) {
   PlayOutcome p{};
   p.course = course;
   p.score = score;
-  p.maxCombo = great;
-  p.greatCount = great;
+  p.maxCombo = p.greatCount = great;
   p.goodCount = 3;
   p.badCount = bad;
   p.rollCount = 9;
@@ -148,70 +125,48 @@ PlayOutcome Play(int course, int score, double gauge, int bad, int great = 100) 
 
 struct UpdateCase {
   const char* name;
-  PlayOutcome first;
-  PlayOutcome second;
-  int32_t bestScore;
-  int32_t clearStatus;
-  int32_t greatCount;
-  int32_t playCount;
+  PlayOutcome first, second;
+  std::vector<int> bestStatusGreatPlays;
 };
-
 class RecordUpdate : public ::testing::TestWithParam<UpdateCase> {};
-
 TEST_P(RecordUpdate, Rules) {
-  const UpdateCase& u = GetParam();
-  SongRecord r;
-  std::memset(&r, 0, sizeof r);
-  library::ApplyPlayToRecord(u.first, &r);
-  library::ApplyPlayToRecord(u.second, &r);
-  const int c = u.second.course;
-  EXPECT_EQ(r.bestScore[c], u.bestScore);
-  EXPECT_EQ(r.clearStatus[c], u.clearStatus);
-  EXPECT_EQ(r.greatCount[c], u.greatCount);
-  EXPECT_EQ(r.playCount[c], u.playCount);
+  SongRecord r = Zero();
+  library::ApplyPlayToRecord(GetParam().first, &r);
+  library::ApplyPlayToRecord(GetParam().second, &r);
+  const int c = GetParam().second.course;
+  EXPECT_EQ((std::vector<int>{r.bestScore[c], r.clearStatus[c], r.greatCount[c], r.playCount[c]}),
+            GetParam().bestStatusGreatPlays);
 }
-
 INSTANTIATE_TEST_SUITE_P(
     Plays, RecordUpdate,
     ::testing::Values(
         UpdateCase{"LowerScoreKeepsBestButRaisesStatus", Play(3, 500000, 50, 4, 90),
-                   Play(3, 400000, 85, 1, 70), 500000, 2, 90, 2},
+                   Play(3, 400000, 85, 1, 70), {500000, 2, 90, 2}},
         UpdateCase{"HigherScoreTakesItsCounters", Play(3, 500000, 90, 2, 90),
-                   Play(3, 600000, 40, 8, 95), 600000, 2, 95, 2},
-        UpdateCase{"StatusNeverFalls", Play(2, 900000, 100, 0, 200), Play(2, 10, 0, 50, 1),
-                   900000, 3, 200, 2},
-        UpdateCase{"ClearAtThresholdExactly", Play(0, 0, 0, 0, 0), Play(0, 1, 60, 3, 5), 1, 2, 5,
-                   2},
-        UpdateCase{"FirstPlayStoresScoreZero", Play(4, 0, 0, 0, 0), Play(1, 0, 10, 2, 5), 0, 1, 5,
-                   1},
+                   Play(3, 600000, 40, 8, 95), {600000, 2, 95, 2}},
+        UpdateCase{"StatusNeverFalls", Play(2, 900000, 100, 0, 200), Play(2, 10, 0, 50, 1), {900000, 3, 200, 2}},
+        UpdateCase{"ClearAtThresholdExactly", Play(0, 0, 0, 0, 0), Play(0, 1, 60, 3, 5), {1, 2, 5, 2}},
+        UpdateCase{"FirstPlayStoresScoreZero", Play(4, 0, 0, 0, 0), Play(1, 0, 10, 2, 5), {0, 1, 5, 1}},
         UpdateCase{"EqualScoreKeepsFirstCounters", Play(3, 1000, 100, 0, 10),
-                   Play(3, 1000, 100, 0, 11), 1000, 3, 10, 2}),
+                   Play(3, 1000, 100, 0, 11), {1000, 3, 10, 2}}),
     [](const ::testing::TestParamInfo<UpdateCase>& info) { return info.param.name; });
 
 TEST(RecordUpdate, AfterPlayWritesTheSongsFileAndSkipsBadCourses) {
   TempSongFolder tmp;
-  const char* id = "0123456789ABCDEF0123456789ABCDEF";
-  ASSERT_EQ(library::UpdateSongRecordAfterPlay(id, Play(3, 700000, 90, 0)), 0);
-  ASSERT_EQ(library::UpdateSongRecordAfterPlay(id, Play(3, 100000, 20, 9)), 0);
+  const std::string id = "0123456789ABCDEF0123456789ABCDEF", file = "./Files/Save/" + id + ".dat";
+  ASSERT_EQ(library::UpdateSongRecordAfterPlay(id.c_str(), Play(3, 700000, 90, 0)), 0);
+  ASSERT_EQ(library::UpdateSongRecordAfterPlay(id.c_str(), Play(3, 100000, 20, 9)), 0);
   SongRecord r;
-  ASSERT_EQ(library::ReadSongRecord("./Files/Save/0123456789ABCDEF0123456789ABCDEF.dat", &r), 0);
-  EXPECT_EQ(r.bestScore[3], 700000);
-  EXPECT_EQ(r.clearStatus[3], 3);
-  EXPECT_EQ(r.playCount[3], 2);
-  EXPECT_EQ(library::UpdateSongRecordAfterPlay(id, Play(5, 1, 100, 0)), -1);
-  EXPECT_EQ(library::UpdateSongRecordAfterPlay(id, Play(-1, 1, 100, 0)), -1);
-}
-
-TEST(RecordUpdate, DamagedRecordStartsFresh) {
-  TempSongFolder tmp;
-  const char* id = "FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF";
-  TempSongFolder::File(std::string("Files/Save/") + id + ".dat", std::string(174, '\x42'));
-  ASSERT_EQ(library::UpdateSongRecordAfterPlay(id, Play(1, 1234, 10, 3)), 0);
-  SongRecord r;
-  ASSERT_EQ(library::ReadSongRecord((std::string("./Files/Save/") + id + ".dat").c_str(), &r), 0);
-  EXPECT_EQ(r.playCount[1], 1);
-  EXPECT_EQ(r.bestScore[1], 1234);
-  EXPECT_EQ(r.clearStatus[1], 1);
+  ASSERT_EQ(library::ReadSongRecord(file.c_str(), &r), 0);
+  EXPECT_EQ((std::vector<int>{r.bestScore[3], r.clearStatus[3], r.playCount[3]}), (std::vector<int>{700000, 3, 2}));
+  EXPECT_EQ(library::UpdateSongRecordAfterPlay(id.c_str(), Play(5, 1, 100, 0)), -1);
+  EXPECT_EQ(library::UpdateSongRecordAfterPlay(id.c_str(), Play(-1, 1, 100, 0)), -1);
+  // A damaged record starts fresh.
+  TempSongFolder::File(file, std::string(174, '\x42'));
+  ASSERT_EQ(library::UpdateSongRecordAfterPlay(id.c_str(), Play(1, 1234, 10, 3)), 0);
+  ASSERT_EQ(library::ReadSongRecord(file.c_str(), &r), 0);
+  EXPECT_EQ((std::vector<int>{r.playCount[1], r.bestScore[1], r.clearStatus[1], r.playCount[3]}),
+            (std::vector<int>{1, 1234, 1, 0}));
 }
 
 }  // namespace

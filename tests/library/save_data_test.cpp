@@ -1,26 +1,27 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "support/files.h"
-#include "support/temp_folder.h"
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "library/save_data.h"
 #include "library/scrambler.h"
 #include "platform/message_box.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 constexpr const char* kMsgCreating = "セーブデータを作成します";
 constexpr const char* kMsgCannotRead = "セーブデータを読み込むことが出来ませんでした";
+
+std::vector<int> Fields(const library::GlobalStatsData& s) {
+  return {s.playTime, s.playCount, s.reserved, s.drumCounter, s.launchCount, s.date};
+}
 
 class SaveDataTest : public ::testing::Test {
  protected:
@@ -36,9 +37,9 @@ class SaveDataTest : public ::testing::Test {
     library::ResetGlobalData();
   }
   std::string Contents() { return testsupport::ReadFile(path_); }
-  void Write(const std::string& bytes) {
-    library::EnsureFolderOf(path_.c_str());
-    testsupport::WriteFile(path_, bytes);
+  int Save(const library::GlobalStatsData& stats) {
+    library::GlobalStats = stats;
+    return library::SaveGlobalData(path_.c_str());
   }
   std::string dir_, path_;
 };
@@ -49,13 +50,6 @@ TEST(SaveScrambler, FixedVectorAndReversibility) {
   // Pins the seed constant: files written with another one could never be read again.
   const uint8_t scrambled[8] = {0x4A, 0x3C, 0x00, 0x00, 0x61, 0x9F, 0xA7, 0x64};
   EXPECT_EQ(std::memcmp(bytes, scrambled, sizeof bytes), 0);
-  // The first byte depends on the seed alone: the low byte of the first generator output.
-  library::SaveRandom rng;
-  rng.Seed(library::kScrambleSeed);
-  EXPECT_EQ(bytes[0], static_cast<uint8_t>(rng.Next() & 0xFF));
-  // The second is driven by the seed plus the sum of the scrambled bytes so far.
-  rng.Seed(library::kScrambleSeed + bytes[0]);
-  EXPECT_EQ(bytes[1], static_cast<uint8_t>(rng.Next() & 0xFF));
   library::Unscramble(bytes, sizeof bytes);
   const uint8_t expected[8] = {0, 0, 0, 0, 'a', 'b', 'c', 0xFF};
   EXPECT_EQ(std::memcmp(bytes, expected, sizeof bytes), 0);
@@ -72,36 +66,27 @@ TEST_F(SaveDataTest, FirstStartCreatesTheFileAfterOneMessage) {
   EXPECT_EQ(Contents()[255], '\0');
 }
 
-TEST_F(SaveDataTest, RoundTripKeepsEveryCounter) {
-  library::GlobalStats = {123456, 42, 7, 2147483647, 3, 20261206};
-  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
+TEST_F(SaveDataTest, SavesReplaceEachOtherWholeAndKeepEveryCounter) {
+  ASSERT_EQ(Save({1, 2, 3, 4, 5, 6}), 0);
+  std::string first = Contents();
+  ASSERT_EQ(Save({1, 2, 3, 4, 5, 6}), 0);
+  EXPECT_NE(first, Contents());  // each save has its own salt
+  ASSERT_EQ(Save({123456, 42, 7, 2147483647, 3, 20261206}), 0);
   library::GlobalStats = {};
   ASSERT_EQ(library::LoadGlobalData(path_.c_str()), 0);
   EXPECT_EQ(platform::MessageBoxCount(), 0);
-  EXPECT_EQ(library::GlobalStats.playTime, 123456);
-  EXPECT_EQ(library::GlobalStats.playCount, 42);
-  EXPECT_EQ(library::GlobalStats.reserved, 7);
-  EXPECT_EQ(library::GlobalStats.drumCounter, 2147483647);
-  EXPECT_EQ(library::GlobalStats.launchCount, 3);
-  EXPECT_EQ(library::GlobalStats.date, 20261206);
+  EXPECT_EQ(Fields(library::GlobalStats), (std::vector<int>{123456, 42, 7, 2147483647, 3, 20261206}));
 }
 
-TEST_F(SaveDataTest, PlainImageHasTheFieldsAtFixedOffsets) {
-  library::GlobalStatsData stats{1, -999999999, 0, 1234567890, 5, 20261206};
+TEST_F(SaveDataTest, PlainImageHasTheFieldsAtFixedOffsetsAndBoundedCounters) {
   uint8_t image[256];
-  library::FormatGlobalData(stats, 99, image);
+  library::FormatGlobalData({1, -999999999, 0, 1234567890, 5, 20261206}, 99, image);
   library::Unscramble(image, 255);
   std::string text(reinterpret_cast<char*>(image), 69);
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(text[i] >= '0' && text[i] <= '9');
   EXPECT_EQ(text.substr(4), "         1/-999999999/         0/1234567890/         5/  20261206");
-  EXPECT_EQ(image[69], 0);
-  EXPECT_EQ(image[255], 0);
-}
-
-TEST_F(SaveDataTest, CountersAreBoundedToTheirFields) {
-  library::GlobalStatsData stats{-2147483647 - 1, 0, 0, 0, 0, 0};
-  uint8_t image[256];
-  library::FormatGlobalData(stats, 1, image);
+  EXPECT_EQ(image[69] + image[255], 0);
+  library::FormatGlobalData({-2147483647 - 1, 0, 0, 0, 0, 0}, 1, image);
   library::GlobalStatsData back;
   ASSERT_EQ(library::ParseGlobalData(image, back), 0);
   EXPECT_EQ(back.playTime, library::kCounterMin);
@@ -109,84 +94,41 @@ TEST_F(SaveDataTest, CountersAreBoundedToTheirFields) {
   EXPECT_EQ(library::AddToCounter(5, -3), 2);
 }
 
-TEST_F(SaveDataTest, TwoSavesOfTheSameCountersDiffer) {
-  library::GlobalStats = {1, 2, 3, 4, 5, 6};
-  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
-  std::string first = Contents();
-  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
-  EXPECT_NE(first, Contents());
-}
-
-struct BadFile {
-  const char* name;
-  int size;
-  bool scrambledSlashesMissing;
-};
-
-class SaveDataBadFiles : public SaveDataTest, public ::testing::WithParamInterface<BadFile> {};
-
-TEST_P(SaveDataBadFiles, ReportUnreadableAndKeepCountersAtZero) {
-  std::string bytes(GetParam().size, 'x');
-  if (GetParam().scrambledSlashesMissing) {
-    uint8_t image[256];
-    std::memset(image, ' ', sizeof image);
-    std::memcpy(image, "1234         1/         2/         3", 36);  // only two "/"
-    image[80] = 0;
-    image[255] = 0;
-    library::Scramble(image, 255);
-    bytes.assign(reinterpret_cast<char*>(image), 256);
+TEST_F(SaveDataTest, DamagedFilesReportUnreadableAndKeepCountersAtZero) {
+  uint8_t image[256];
+  std::memset(image, ' ', sizeof image);
+  std::memcpy(image, "1234         1/         2/         3", 36);  // only two "/"
+  image[80] = image[255] = 0;
+  library::Scramble(image, 255);
+  for (const std::string& bytes : {std::string(), std::string(255, 'x'),
+                                   std::string(reinterpret_cast<char*>(image), 256)}) {
+    testsupport::WriteFile(path_, bytes);
+    library::GlobalStats.launchCount = 77;
+    EXPECT_EQ(library::LoadGlobalData(path_.c_str()), -1) << bytes.size();
+    EXPECT_STREQ(platform::MessageBoxLastText(), kMsgCannotRead);
+    EXPECT_EQ(Fields(library::GlobalStats), (std::vector<int>{0, 0, 0, 0, 0, library::TodayAsNumber()}));
   }
-  Write(bytes);
-  library::GlobalStats.launchCount = 77;
-  EXPECT_EQ(library::LoadGlobalData(path_.c_str()), -1);
-  EXPECT_STREQ(platform::MessageBoxLastText(), kMsgCannotRead);
-  EXPECT_EQ(library::GlobalStats.launchCount, 0);
-  EXPECT_EQ(library::GlobalStats.playTime, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Damaged, SaveDataBadFiles,
-                         ::testing::Values(BadFile{"Empty", 0, false}, BadFile{"Short", 255, false},
-                                           BadFile{"TooFewSlashes", 256, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(SaveDataTest, CorruptedByteNeverCrashes) {
-  library::GlobalStats = {10, 20, 30, 40, 50, 20260101};
-  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
+  // Any one byte changed either fails at the "/" count or reads other numbers, never crashes.
+  ASSERT_EQ(Save({10, 20, 30, 40, 50, 20260101}), 0);
   std::string good = Contents();
   for (int i = 0; i < 256; ++i) {
     std::string bad = good;
     bad[i] = static_cast<char>(bad[i] ^ 0x5A);
-    Write(bad);
-    library::LoadGlobalData(path_.c_str());  // either fails at the "/" count or reads other numbers
+    testsupport::WriteFile(path_, bad);
+    library::LoadGlobalData(path_.c_str());
   }
-  SUCCEED();
 }
 
 TEST_F(SaveDataTest, FailedSaveReportsAndLeavesNoTemporaryFile) {
   // A non-empty folder in the way of the save makes the final rename fail, even for root.
-  library::EnsureFolderOf(path_.c_str());
-  ASSERT_EQ(mkdir(path_.c_str(), 0700), 0);
-  ASSERT_EQ(mkdir((path_ + "/keep").c_str(), 0700), 0);
-  library::GlobalStats = {1, 2, 3, 4, 5, 6};
-  EXPECT_EQ(library::SaveGlobalData(path_.c_str()), -1);
+  std::filesystem::create_directories(path_ + "/keep");
+  EXPECT_EQ(Save({1, 2, 3, 4, 5, 6}), -1);
   EXPECT_STREQ(platform::MessageBoxLastText(), "セーブデータを保存することが出来ませんでした");
-  struct stat st;
-  EXPECT_EQ(stat((path_ + "/keep").c_str(), &st), 0) << "what stood there is untouched";
+  EXPECT_TRUE(std::filesystem::is_directory(path_ + "/keep")) << "what stood there is untouched";
   int leftovers = 0;
   for (const auto& e : std::filesystem::directory_iterator(dir_ + "/Files/Save"))
-    if (e.path().filename().string() != "save.dat") ++leftovers;
+    leftovers += e.path().filename() != "save.dat";
   EXPECT_EQ(leftovers, 0);
-}
-
-TEST_F(SaveDataTest, SecondSaveReplacesTheFirstWhole) {
-  library::GlobalStats = {1, 2, 3, 4, 5, 6};
-  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
-  library::GlobalStats = {7, 8, 9, 10, 11, 12};
-  ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
-  library::GlobalStats = {};
-  library::LoadGlobalData(path_.c_str());
-  EXPECT_EQ(library::GlobalStats.playCount, 8);
-  EXPECT_EQ(library::GlobalStats.date, 12);
 }
 
 // A kill between the temporary write and the rename leaves "save.dat.XXXXXX" (or a record's
@@ -194,23 +136,20 @@ TEST_F(SaveDataTest, SecondSaveReplacesTheFirstWhole) {
 // write may be under way) and never touches other files.
 TEST_F(SaveDataTest, StartUpRemovesOnlyOurStaleTemporaries) {
   const std::string folder = dir_ + "/Files/Save";
-  const std::string record = std::string(32, 'A') + ".dat";
-  const std::string names[] = {"save.dat.a1B2c3", record + ".Zz9yX8", "save.dat.q7W8e9",
-                               "notes.txt.a1B2c3", "save.dat"};
-  library::EnsureFolderOf(path_.c_str());
-  for (const std::string& n : names) testsupport::WriteFile(folder + "/" + n, "x");
+  // Name, stale, kept.
+  const std::tuple<std::string, bool, bool> files[] = {
+      {"save.dat.a1B2c3", true, false}, {std::string(32, 'A') + ".dat.Zz9yX8", true, false},
+      {"save.dat.q7W8e9", false, true}, {"notes.txt.a1B2c3", true, true}, {"save.dat", true, true}};
   const time_t old = time(nullptr) - 2 * library::kStaleTemporarySeconds;
-  for (const std::string& n : {names[0], names[1], names[3], names[4]}) {
+  for (const auto& [name, stale, kept] : files) {
+    testsupport::WriteFile(folder + "/" + name, "x");
     struct timespec times[2] = {{old, 0}, {old, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, (folder + "/" + n).c_str(), times, 0), 0);
+    EXPECT_EQ(stale ? utimensat(AT_FDCWD, (folder + "/" + name).c_str(), times, 0) : 0, 0);
   }
   EXPECT_EQ(library::RemoveStaleSaveTemporaries(folder.c_str()), 2);
-  auto exists = [&](const std::string& n) { return access((folder + "/" + n).c_str(), F_OK) == 0; };
-  EXPECT_FALSE(exists(names[0]));
-  EXPECT_FALSE(exists(names[1]));
-  EXPECT_TRUE(exists(names[2]));  // fresh
-  EXPECT_TRUE(exists(names[3]));  // not ours
-  EXPECT_TRUE(exists(names[4]));
+  for (const auto& [name, stale, kept] : files) {
+    EXPECT_EQ(access((folder + "/" + name).c_str(), F_OK) == 0, kept) << name;
+  }
 }
 
 }  // namespace
