@@ -10,6 +10,7 @@
 #include "graphics/sprite.h"
 #include "graphics/texture.h"
 #include "theme/text_file.h"
+#include "theme/theme_math.h"
 
 namespace theme {
 
@@ -17,9 +18,6 @@ BgLayerList BgNormalList;
 BgLayerList BgClearList;
 
 namespace {
-
-constexpr double kDegrees = 0.017453292519943295;
-constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
 void ClearBgLayer(BgLayer* layer) {
   std::memset(layer, 0, sizeof *layer);
@@ -170,7 +168,7 @@ int ParseBgScriptLine(BgScriptParser* parser, const char* line, const char* fold
     }
     BgLayer* layer = &list->layers[list->count++];
     ClearBgLayer(layer);
-    char path[512];
+    char path[kThemePathBytes];
     int n = std::snprintf(path, sizeof path, "%s/%s", folder, args);
     layer->image = (n > 0 && n < static_cast<int>(sizeof path) && loadImage != nullptr)
                        ? loadImage(path)
@@ -229,7 +227,7 @@ void FinishBgScript() {
 
 void LoadBgScriptWith(const char* folder, int (*loadImage)(const char* path)) {
   ClearBgScript();
-  char path[512];
+  char path[kThemePathBytes];
   int n = std::snprintf(path, sizeof path, "%s/dancer_bg.ini", folder);
   if (n <= 0 || n >= static_cast<int>(sizeof path)) return;
   TextLineReader reader;
@@ -252,14 +250,6 @@ void LoadBgScript(const char* folder) { LoadBgScriptWith(folder, LoadBgImage); }
 
 namespace {
 
-// ⌊v⌋ as a 64-bit integer; script numbers are limited, so this never overflows.
-int64_t Whole(double v) {
-  if (std::isnan(v)) return 0;
-  if (v > 9.0e15) return static_cast<int64_t>(9.0e15);
-  if (v < -9.0e15) return static_cast<int64_t>(-9.0e15);
-  return static_cast<int64_t>(v);
-}
-
 // ⌊t⌋ mod P(p), with the remainder of truncated operands; 0 for a period below 1.
 double ModPeriod(double t, double p) {
   int64_t period = Whole(p);
@@ -271,12 +261,6 @@ double ModPeriod(double t, double p) {
 double Sinusoid(double t, double p) {
   if (p == 0.0) return 0.0;
   return std::sin(360.0 * kDegrees * (ModPeriod(t, p) - 180.0) / p);
-}
-
-uint32_t AlphaColour(double alpha) {
-  if (!(alpha > 0.0)) return 0x00FFFFFFu;
-  if (alpha >= 255.0) return kWhite;
-  return (static_cast<uint32_t>(alpha) << 24) | 0x00FFFFFFu;
 }
 
 // Frame k of a frame-changing layer: the layer k places after index, when there is one.
