@@ -61,7 +61,8 @@ void ProbeKeysForTrace() {
   // With KODOBAN_TRACE set, presses are traced even where no worker thread polls the keyboard,
   // so the input benchmark can measure when a press is seen on the song select.
   int scene = shell::SceneId.load(std::memory_order_acquire);
-  if (scene == shell::kScenePlay || scene == shell::kSceneResult || scene == shell::kSceneCalibrate) return;
+  if (scene == shell::kScenePlay || scene == shell::kSceneResult || scene == shell::kSceneCalibrate)
+    return;
   if (platform::TraceEnabled()) shell::PollKeyboard(g_traceProbeKeys);
 }
 
@@ -87,23 +88,12 @@ void DispatchScene() {
     case shell::kSceneBoot:
       shell::SceneId.store(shell::kSceneStartupLoad, std::memory_order_release);
       break;
-    case shell::kSceneStartupLoad:
-      RunStartupLoad();
-      break;
-    case shell::kSceneSongSelect:
-      songselect::SongSelectFrame();
-      break;
-    case shell::kScenePlay:
-      playscene::PlaySceneFrame();
-      break;
-    case shell::kSceneResult:
-      result::ResultSceneFrame();
-      break;
-    case shell::kSceneCalibrate:
-      calibrate::CalibrateSceneFrame();
-      break;
-    default:
-      break;
+    case shell::kSceneStartupLoad: RunStartupLoad(); break;
+    case shell::kSceneSongSelect: songselect::SongSelectFrame(); break;
+    case shell::kScenePlay: playscene::PlaySceneFrame(); break;
+    case shell::kSceneResult: result::ResultSceneFrame(); break;
+    case shell::kSceneCalibrate: calibrate::CalibrateSceneFrame(); break;
+    default: break;
   }
 }
 }  // namespace
@@ -173,7 +163,8 @@ void StartUp() {
   if (folder.empty()) FailStartUp(kMsgWindowFailed);
   if (platform::AcquireInstanceLock(folder) == platform::InstanceLock::kHeldByAnother)
     platform::QuickExit(0);
-  if (platform::VideoCreateWindow(kWindowTitle, platform::kScreenWidth, platform::kScreenHeight) != 0)
+  if (platform::VideoCreateWindow(kWindowTitle, platform::kScreenWidth, platform::kScreenHeight) !=
+      0)
     FailStartUp(kMsgWindowFailed);
   platform::VideoGetWindowPosition(&shell::WindowLeft, &shell::WindowTop);
   if (platform::EnterFolder(folder) != 0) FailStartUp(kMsgWindowFailed);
