@@ -216,6 +216,9 @@ int main(int argc, char** argv) {
             ++(inClipped ? clipped : missing);
             continue;
         }
+        if (std::getenv("AV_SYNC_DEBUG") && std::fabs(best) > 1.5) {
+            std::fprintf(stderr, "note %d at %.1f ms: nearest drum %+.3f ms\n", n.index, n.time, best);
+        }
         errors.push_back(best);
     }
     if (errors.empty()) {
