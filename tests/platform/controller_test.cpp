@@ -24,9 +24,7 @@ class Pads : public ::testing::Test {
     ASSERT_TRUE(ControllerStart());
   }
   void TearDown() override {
-    if (joystick_) SDL_JoystickClose(joystick_);
-    if (index_ >= 0) SDL_JoystickDetachVirtual(index_);
-    PumpEvents();
+    Unplug();
     ControllerStop();
     ResetEvents();
     KeyStateReset();
@@ -34,90 +32,84 @@ class Pads : public ::testing::Test {
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
   }
   // Plugs in a virtual pad while the game runs; the next pump opens it.
-  void Plug(SDL_JoystickType type) {
+  void Plug() {
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = static_cast<Uint16>(type);
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
     desc.naxes = SDL_CONTROLLER_AXIS_MAX;
     desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
     index_ = SDL_JoystickAttachVirtualEx(&desc);
     ASSERT_GE(index_, 0) << SDL_GetError();
     joystick_ = SDL_JoystickOpen(index_);
     ASSERT_NE(joystick_, nullptr);
-    // The triggers rest released.
-    SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
-    SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -32768);
-    PumpEvents();
-    DropWindowEvents();
-    ASSERT_EQ(ControllerOpenCount(), 1);
-  }
-  void DropWindowEvents() {
+    Press(-1, false);  // the triggers rest released
+    Press(-2, false);
     WindowEvent e;
     while (PopEvent(&e)) {
     }
+    ASSERT_EQ(ControllerOpenCount(), 1);
   }
-  void Button(int button, bool down) {
-    SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
+  void Unplug() {
+    if (joystick_) SDL_JoystickClose(joystick_);
+    if (index_ >= 0) SDL_JoystickDetachVirtual(index_);
+    joystick_ = nullptr;
+    index_ = -1;
     PumpEvents();
   }
+  // A controller button, or -1 / -2 for the left / right trigger.
+  void Press(int button, bool down) {
+    if (button >= 0) SDL_JoystickSetVirtualButton(joystick_, button, down ? 1 : 0);
+    const int axis = button == -1 ? SDL_CONTROLLER_AXIS_TRIGGERLEFT : SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
+    if (button < 0) SDL_JoystickSetVirtualAxis(joystick_, axis, down ? 32767 : -32768);
+    PumpEvents();
+  }
+  static void Hold() { SDL_Delay(static_cast<Uint32>(kPadMinHoldMs) + 2); }
   SDL_Joystick* joystick_ = nullptr;
   int index_ = -1;
 };
 
-struct ControllerCase {
-  const char* name;
-  int button;  // a controller button, or -1 / -2 for the left / right trigger
-  int scanCode;
-};
-
-class ControllerLayout : public Pads, public ::testing::WithParamInterface<ControllerCase> {};
-
-TEST_P(ControllerLayout, InputPlaysItsKeyUntilReleased) {
-  Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER);
-  const ControllerCase& c = GetParam();
-  auto set = [&](bool down) {
-    if (c.button >= 0) {
-      Button(c.button, down);
-    } else {
-      const int axis = c.button == -1 ? SDL_CONTROLLER_AXIS_TRIGGERLEFT : SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
-      SDL_JoystickSetVirtualAxis(joystick_, axis, down ? 32767 : -32768);
-      PumpEvents();
+TEST_F(Pads, EachInputPlaysItsKeyUntilReleased) {
+  Plug();
+  const int rows[][2] = {{SDL_CONTROLLER_BUTTON_A, kDikF},           {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kDikF},
+                         {SDL_CONTROLLER_BUTTON_B, kDikJ},           {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, kDikD},
+                         {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, kDikK}, {-1, kDikD}, {-2, kDikK},
+                         {SDL_CONTROLLER_BUTTON_BACK, kDikEsc},      {SDL_CONTROLLER_BUTTON_START, kDikEnter}};
+  for (const auto& [button, scanCode] : rows) {
+    const double before = EventSeenMs();
+    Press(button, true);
+    EXPECT_TRUE(KeyStateIsDown(scanCode)) << button;
+    EXPECT_GE(KeyStatePressTime(scanCode), before);
+    for (int code : {kDikD, kDikF, kDikJ, kDikK, kDikEsc, kDikEnter}) {
+      EXPECT_TRUE(code == scanCode || !KeyStateIsDown(code)) << button << " " << code;
     }
-  };
-  const double before = EventSeenMs();
-  set(true);
-  EXPECT_TRUE(KeyStateIsDown(c.scanCode));
-  EXPECT_GE(KeyStatePressTime(c.scanCode), before);
-  for (int code : {kDikD, kDikF, kDikJ, kDikK, kDikEsc, kDikEnter}) {
-    if (code != c.scanCode) {
-      EXPECT_FALSE(KeyStateIsDown(code)) << code;
-    }
+    Hold();
+    Press(button, false);
+    EXPECT_FALSE(KeyStateIsDown(scanCode)) << button;
   }
-  SDL_Delay(static_cast<Uint32>(kPadMinHoldMs) + 2);
-  set(false);
-  EXPECT_FALSE(KeyStateIsDown(c.scanCode));
+  // A pad and the keyboard hold one key together.
+  KeyStateSet(kDikF, true, 5.0);
+  Press(SDL_CONTROLLER_BUTTON_A, true);
+  EXPECT_EQ(KeyStatePressTime(kDikF), 5.0);  // still the keyboard's press
+  Hold();
+  Press(SDL_CONTROLLER_BUTTON_A, false);
+  EXPECT_TRUE(KeyStateIsDown(kDikF));
+  KeyStateSet(kDikF, false, 50.0);
+  EXPECT_FALSE(KeyStateIsDown(kDikF));
+  // An unplugged pad lets go of its keys.
+  Press(SDL_CONTROLLER_BUTTON_B, true);
+  ASSERT_TRUE(KeyStateIsDown(kDikJ));
+  Unplug();
+  EXPECT_FALSE(KeyStateIsDown(kDikJ));
+  EXPECT_EQ(ControllerOpenCount(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Pads, ControllerLayout,
-    ::testing::Values(ControllerCase{"A", SDL_CONTROLLER_BUTTON_A, kDikF},
-                      ControllerCase{"DpadLeft", SDL_CONTROLLER_BUTTON_DPAD_LEFT, kDikF},
-                      ControllerCase{"B", SDL_CONTROLLER_BUTTON_B, kDikJ},
-                      ControllerCase{"LeftShoulder", SDL_CONTROLLER_BUTTON_LEFTSHOULDER, kDikD},
-                      ControllerCase{"RightShoulder", SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, kDikK},
-                      ControllerCase{"LeftTrigger", -1, kDikD},
-                      ControllerCase{"RightTrigger", -2, kDikK},
-                      ControllerCase{"Back", SDL_CONTROLLER_BUTTON_BACK, kDikEsc},
-                      ControllerCase{"Start", SDL_CONTROLLER_BUTTON_START, kDikEnter}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Pads, PlainJoystickPlaysTheConfiguredButtons) {
   JoystickMap.joystickOnly = true;  // even a pad SDL knows is read as a plain joystick
   JoystickMap.input[kPadLeftFace] = ParseJoystickButtons("x3, 12 99");
-  Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER);
-  Button(0, true);  // the default left face, no longer mapped
+  Plug();
+  Press(0, true);  // the default left face, no longer mapped
   EXPECT_FALSE(KeyStateIsDown(kDikF));
-  Button(12, true);
+  Press(12, true);
   EXPECT_TRUE(KeyStateIsDown(kDikF));
   WindowEvent e;
   ASSERT_TRUE(PopEvent(&e));
@@ -126,46 +118,20 @@ TEST_F(Pads, PlainJoystickPlaysTheConfiguredButtons) {
 }
 
 TEST_F(Pads, QuickTapIsHeldLongEnoughToBeSeen) {
-  Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER);
+  Plug();
   SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_A, 1);
   SDL_JoystickUpdate();  // the press is read, the release comes in the same pump
-  SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_A, 0);
-  PumpEvents();
+  Press(SDL_CONTROLLER_BUTTON_A, false);
   EXPECT_TRUE(KeyStateIsDown(kDikF));
   WindowEvent e;
   ASSERT_TRUE(PopEvent(&e));
   EXPECT_EQ(e.kind, EventKind::kKeyDown);
   EXPECT_FALSE(PopEvent(&e));
-  SDL_Delay(static_cast<Uint32>(kPadMinHoldMs) + 2);
+  Hold();
   PumpEvents();
   EXPECT_FALSE(KeyStateIsDown(kDikF));
   ASSERT_TRUE(PopEvent(&e));
   EXPECT_EQ(e.kind, EventKind::kKeyUp);
-}
-
-TEST_F(Pads, PadAndKeyboardHoldOneKeyTogether) {
-  Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER);
-  KeyStateSet(kDikF, true, 5.0);
-  Button(SDL_CONTROLLER_BUTTON_A, true);
-  EXPECT_EQ(KeyStatePressTime(kDikF), 5.0);  // still the keyboard's press
-  SDL_Delay(static_cast<Uint32>(kPadMinHoldMs) + 2);
-  Button(SDL_CONTROLLER_BUTTON_A, false);
-  EXPECT_TRUE(KeyStateIsDown(kDikF));
-  KeyStateSet(kDikF, false, 50.0);
-  EXPECT_FALSE(KeyStateIsDown(kDikF));
-}
-
-TEST_F(Pads, UnpluggedPadLetsGoOfItsKeys) {
-  Plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER);
-  Button(SDL_CONTROLLER_BUTTON_B, true);
-  ASSERT_TRUE(KeyStateIsDown(kDikJ));
-  SDL_JoystickClose(joystick_);
-  joystick_ = nullptr;
-  SDL_JoystickDetachVirtual(index_);
-  index_ = -1;
-  PumpEvents();
-  EXPECT_FALSE(KeyStateIsDown(kDikJ));
-  EXPECT_EQ(ControllerOpenCount(), 0);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
+#include "platform/json_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <limits>
 #include <string>
-
-#include "platform/json_text.h"
 
 namespace {
 
@@ -20,17 +20,14 @@ std::string Num(double v) {
   return out;
 }
 
-TEST(JsonText, StringsEscapeQuotesBackslashesAndControlCharacters) {
+TEST(JsonText, StringsAndNumbers) {
   EXPECT_EQ(Str("a\"b\\c"), "\"a\\\"b\\\\c\"");
   EXPECT_EQ(Str("\n\r\t\b\f"), "\"\\n\\r\\t\\b\\f\"");
   EXPECT_EQ(Str(std::string_view("\x01\x1f\x7f", 3)), "\"\\u0001\\u001f\\u007f\"");
   EXPECT_EQ(Str("太鼓"), "\"太鼓\"") << "UTF-8 passes through";
-}
-
-TEST(JsonText, NumbersReadBackExactlyAndNonFiniteIsNull) {
+  // Numbers read back exactly; what is not finite is null.
   for (double v : {0.0, -0.0, 0.1, 1.0 / 3.0, 1e-300, 123456789.125, -2000.0}) {
-    std::string text = Num(v);
-    EXPECT_EQ(std::strtod(text.c_str(), nullptr), v) << text;
+    EXPECT_EQ(std::strtod(Num(v).c_str(), nullptr), v) << Num(v);
   }
   EXPECT_EQ(Num(250.0), "250");
   EXPECT_EQ(Num(std::numeric_limits<double>::infinity()), "null");

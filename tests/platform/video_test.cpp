@@ -4,11 +4,14 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "platform/events.h"
 #include "platform/video.h"
 
 namespace {
+
+using Pixels = std::vector<uint32_t>;
 
 class VideoTest : public ::testing::Test {
  protected:
@@ -39,11 +42,26 @@ class VideoTest : public ::testing::Test {
     return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
   }
 
+  // The window's pixels at the points; none when the window is presented by its renderer.
+  static Pixels Shown(std::initializer_list<std::pair<int, int>> points) {
+    Pixels out;
+    for (auto [x, y] : points) {
+      if (platform::VideoCanvas()) out.push_back(WindowPixel(x, y));
+    }
+    return out;
+  }
+
   static void FillTarget(uint8_t r, uint8_t g, uint8_t b) {
     SDL_Renderer* renderer = platform::VideoRenderer();
     SDL_SetRenderTarget(renderer, platform::VideoTarget());
     SDL_SetRenderDrawColor(renderer, r, g, b, 255);
     SDL_RenderClear(renderer);
+  }
+
+  static void FillRect(int x, int y, int w, int h, uint8_t r, uint8_t g, uint8_t b) {
+    SDL_SetRenderDrawColor(platform::VideoRenderer(), r, g, b, 255);
+    SDL_Rect rect{x, y, w, h};
+    SDL_RenderFillRect(platform::VideoRenderer(), &rect);
   }
 
   static uint32_t TargetPixel(int x, int y) {
@@ -55,16 +73,39 @@ class VideoTest : public ::testing::Test {
   }
 };
 
-TEST_F(VideoTest, ClientSizeChangesButTheDrawingStays640x480) {
-  platform::VideoSetClientSize(1440, 1080);
+// The client size follows the window while the drawing stays 640x480. Each frame starts opaque
+// white on the target; the present copies it into the window and stretches it over a larger one.
+TEST_F(VideoTest, PresentShowsThePictureInTheWindowAtAnyClientSize) {
   int w = 0, h = 0;
+  DrawingSize(&w, &h);
+  EXPECT_EQ(w * 10000 + h, 640 * 10000 + 480);
+  platform::VideoBeginFrame();
+  EXPECT_EQ(TargetPixel(0, 0) & TargetPixel(639, 479), 0xFFFFFFFFu);
+  FillTarget(0x12, 0x34, 0x56);
+  FillRect(600, 440, 40, 40, 0xC0, 0x80, 0x40);
+  ASSERT_EQ(platform::VideoPresent(), 0);
+  const bool canvas = platform::VideoCanvas() != nullptr;  // else presented by its renderer
+  EXPECT_EQ((Shown({{0, 0}, {639, 479}, {599, 439}})), (canvas ? Pixels{0x123456, 0xC08040, 0x123456} : Pixels{}));
+  platform::VideoSetClientSize(1280, 960);
+  platform::PumpEvents();
   platform::VideoGetClientSize(&w, &h);
-  EXPECT_EQ(w, 1440);
-  EXPECT_EQ(h, 1080);
+  EXPECT_EQ(w * 10000 + h, 1280 * 10000 + 960);
   SDL_GetWindowSize(platform::VideoWindow(), &w, &h);
-  EXPECT_EQ(w, 1440);
+  EXPECT_EQ(w, 1280);
   DrawingSize(&w, &h);
   EXPECT_EQ(w, 640);
+  platform::VideoBeginFrame();
+  FillTarget(0x20, 0x40, 0x60);
+  FillRect(320, 0, 320, 480, 0xFF, 0xFF, 0xFF);
+  ASSERT_EQ(platform::VideoPresent(), 0);
+  EXPECT_EQ((Shown({{10, 10}, {600, 950}, {700, 10}, {1279, 959}})),
+            (canvas ? Pixels{0x204060, 0x204060, 0xFFFFFF, 0xFFFFFF} : Pixels{}));
+  // Back to the normal size: a plain copy again.
+  platform::VideoSetClientSize(640, 480);
+  platform::PumpEvents();
+  platform::VideoBeginFrame();
+  ASSERT_EQ(platform::VideoPresent(), 0);
+  EXPECT_EQ((Shown({{10, 10}})), (canvas ? Pixels{0xFFFFFF} : Pixels{}));
   // A zero or absurd size never reaches the window system as such.
   platform::VideoSetClientSize(0, 0);
   SDL_GetWindowSize(platform::VideoWindow(), &w, &h);
@@ -72,51 +113,6 @@ TEST_F(VideoTest, ClientSizeChangesButTheDrawingStays640x480) {
   EXPECT_EQ(platform::VideoClampClientSize(-640), 1);
   EXPECT_EQ(platform::VideoClampClientSize(1000000), platform::kMaxClientSize);
   EXPECT_EQ(platform::VideoClampClientSize(1440), 1440);
-}
-
-// Each frame starts opaque white on the 640x480 target; the present copies it into the window
-// and stretches it over a larger one.
-TEST_F(VideoTest, PresentShowsThePictureInTheWindow) {
-  int w = 0, h = 0;
-  DrawingSize(&w, &h);
-  EXPECT_EQ(w, 640);
-  EXPECT_EQ(h, 480);
-  platform::VideoBeginFrame();
-  EXPECT_EQ(TargetPixel(0, 0), 0xFFFFFFFFu);
-  EXPECT_EQ(TargetPixel(639, 479), 0xFFFFFFFFu);
-  FillTarget(0x12, 0x34, 0x56);
-  SDL_Renderer* r = platform::VideoRenderer();
-  SDL_SetRenderDrawColor(r, 0xC0, 0x80, 0x40, 255);
-  SDL_Rect corner{600, 440, 40, 40};
-  SDL_RenderFillRect(r, &corner);
-  ASSERT_EQ(platform::VideoPresent(), 0);
-  if (!platform::VideoCanvas()) GTEST_SKIP() << "the window is presented by its renderer";
-  EXPECT_EQ(WindowPixel(0, 0), 0x123456u);
-  EXPECT_EQ(WindowPixel(639, 479), 0xC08040u);
-  EXPECT_EQ(WindowPixel(599, 439), 0x123456u);
-
-  platform::VideoSetClientSize(1280, 960);
-  platform::PumpEvents();
-  platform::VideoBeginFrame();
-  FillTarget(0x20, 0x40, 0x60);
-  SDL_SetRenderDrawColor(r, 0xFF, 0xFF, 0xFF, 255);
-  SDL_Rect right{320, 0, 320, 480};
-  SDL_RenderFillRect(r, &right);
-  ASSERT_EQ(platform::VideoPresent(), 0);
-  SDL_Surface* s = SDL_GetWindowSurface(platform::VideoWindow());
-  ASSERT_NE(s, nullptr);
-  ASSERT_EQ(s->w, 1280);
-  ASSERT_EQ(s->h, 960);
-  EXPECT_EQ(WindowPixel(10, 10), 0x204060u);
-  EXPECT_EQ(WindowPixel(600, 950), 0x204060u);
-  EXPECT_EQ(WindowPixel(700, 10), 0xFFFFFFu);
-  EXPECT_EQ(WindowPixel(1279, 959), 0xFFFFFFu);
-  // Back to the normal size: a plain copy again.
-  platform::VideoSetClientSize(640, 480);
-  platform::PumpEvents();
-  platform::VideoBeginFrame();
-  ASSERT_EQ(platform::VideoPresent(), 0);
-  EXPECT_EQ(WindowPixel(10, 10), 0xFFFFFFu);
   platform::ResetEvents();
 }
 
@@ -134,23 +130,15 @@ TEST_F(VideoTest, RenderResetMakesThePresentReportTheDeviceLostUntilRecovered) {
   platform::ResetEvents();
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(VideoTest, OnlyTheFirstFileOfADropIsReported) {
   platform::ResetEvents();
-  SDL_Event ev{};
-  ev.type = SDL_DROPBEGIN;
-  SDL_PushEvent(&ev);
-  for (const char* name : {"first.tja", "second.tja"}) {
-    SDL_Event drop{};
-    drop.type = SDL_DROPFILE;
-    drop.drop.file = SDL_strdup(name);
-    SDL_PushEvent(&drop);
-  }
-  ev.type = SDL_DROPCOMPLETE;
-  SDL_PushEvent(&ev);
+  SDL_Event ev[4] = {};
+  ev[0].type = SDL_DROPBEGIN;
+  ev[1].type = ev[2].type = SDL_DROPFILE;
+  ev[1].drop.file = SDL_strdup("first.tja");
+  ev[2].drop.file = SDL_strdup("second.tja");
+  ev[3].type = SDL_DROPCOMPLETE;
+  for (SDL_Event& e : ev) SDL_PushEvent(&e);
   platform::PumpEvents();
   platform::WindowEvent e{};
   int drops = 0;

@@ -32,13 +32,6 @@ extern char** environ;
 
 namespace {
 
-// Just enough of libX11 to read a window's pixels back.
-struct XReadBack {
-  void* handle = nullptr;
-  void* (*OpenDisplay)(const char*) = nullptr;
-  int (*CloseDisplay)(void*) = nullptr;
-};
-
 class X11PresentTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -73,8 +66,7 @@ class X11PresentTest : public testing::Test {
     setenv("SDL_VIDEODRIVER", "x11", 1);
     // The game's own choice, without probing OpenGL.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-    if (platform::VideoCreateWindow("Kodoban", 640, 480) != 0 ||
-        platform::VideoCreateRenderer() != 0)
+    if (platform::VideoCreateWindow("Kodoban", 640, 480) != 0 || platform::VideoCreateRenderer() != 0)
       GTEST_SKIP() << "no X11 video: " << SDL_GetError();
   }
   void TearDown() override {
@@ -90,6 +82,15 @@ class X11PresentTest : public testing::Test {
 #endif
   }
 
+  // Presents a picture of one colour with a rectangle of another, both 0xRRGGBB.
+  static void Present(uint32_t ground, SDL_Rect rect, uint32_t colour) {
+    platform::VideoBeginFrame();
+    Fill(uint8_t(ground >> 16), uint8_t(ground >> 8), uint8_t(ground));
+    SDL_SetRenderDrawColor(platform::VideoRenderer(), uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour), 255);
+    SDL_RenderFillRect(platform::VideoRenderer(), &rect);
+    ASSERT_EQ(platform::VideoPresent(), 0);
+  }
+
   static void Fill(uint8_t r, uint8_t g, uint8_t b) {
     SDL_Renderer* renderer = platform::VideoRenderer();
     SDL_SetRenderTarget(renderer, platform::VideoTarget());
@@ -99,20 +100,17 @@ class X11PresentTest : public testing::Test {
 
   // The window's pixel as the server shows it, 0xRRGGBB; after every sent picture is drawn.
   uint32_t WindowPixel(int x, int y) {
-    XReadBack x11;
-    x11.handle = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-    if (!x11.handle) return 0xDEADBEEF;
-    x11.OpenDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11.handle, "XOpenDisplay"));
-    x11.CloseDisplay = reinterpret_cast<int (*)(void*)>(dlsym(x11.handle, "XCloseDisplay"));
-    using GetImage = XImage* (*)(void*, unsigned long, int, int, unsigned, unsigned,
-                                 unsigned long, int);
-    auto getImage = reinterpret_cast<GetImage>(dlsym(x11.handle, "XGetImage"));
+    void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (!x11) return 0xDEADBEEF;
+    auto openDisplay = reinterpret_cast<void* (*)(const char*)>(dlsym(x11, "XOpenDisplay"));
+    auto closeDisplay = reinterpret_cast<int (*)(void*)>(dlsym(x11, "XCloseDisplay"));
+    using GetImage = XImage* (*)(void*, unsigned long, int, int, unsigned, unsigned, unsigned long, int);
+    auto getImage = reinterpret_cast<GetImage>(dlsym(x11, "XGetImage"));
     uint32_t result = 0xDEADBEEF;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    void* dpy = x11.OpenDisplay ? x11.OpenDisplay(display_) : nullptr;
-    if (dpy && getImage &&
-        SDL_GetWindowWMInfo(platform::VideoWindow(), &info)) {
+    void* dpy = openDisplay ? openDisplay(display_) : nullptr;
+    if (dpy && getImage && SDL_GetWindowWMInfo(platform::VideoWindow(), &info)) {
       // XGetImage is a round trip on another connection: wait until the game's connection
       // has certainly delivered its requests (it flushes after each present).
       SDL_Delay(100);
@@ -122,8 +120,8 @@ class X11PresentTest : public testing::Test {
         image->f.destroy_image(image);
       }
     }
-    if (dpy) x11.CloseDisplay(dpy);
-    dlclose(x11.handle);
+    if (dpy) closeDisplay(dpy);
+    dlclose(x11);
     return result;
   }
 
@@ -134,45 +132,30 @@ class X11PresentTest : public testing::Test {
   std::string savedDriver_;
 };
 
+// Many more presents than buffers: each reuses a buffer the server has given back. Then a
+// larger window gets the picture stretched.
 TEST_F(X11PresentTest, PicturesReachTheWindowWithoutWaitingForTheServer) {
   ASSERT_NE(platform::VideoCanvas(), nullptr);
   EXPECT_TRUE(platform::X11PresenterActive());
-  // Many more presents than buffers: each reuses a buffer the server has given back.
   for (int i = 0; i < 300; ++i) {
     platform::VideoBeginFrame();
     Fill(uint8_t(i), 0x40, 0x80);
     ASSERT_EQ(platform::VideoPresent(), 0) << "present " << i;
   }
-  platform::VideoBeginFrame();
-  Fill(0x12, 0x34, 0x56);
-  SDL_Renderer* r = platform::VideoRenderer();
-  SDL_SetRenderDrawColor(r, 0xFA, 0x49, 0x28, 255);
-  SDL_Rect corner{600, 440, 40, 40};
-  SDL_RenderFillRect(r, &corner);
-  ASSERT_EQ(platform::VideoPresent(), 0);
+  Present(0x123456, {600, 440, 40, 40}, 0xFA4928);
   EXPECT_EQ(WindowPixel(0, 0), 0x123456u);
   EXPECT_EQ(WindowPixel(639, 479), 0xFA4928u);
   EXPECT_EQ(WindowPixel(599, 439), 0x123456u);
-}
-
-TEST_F(X11PresentTest, ALargerWindowGetsThePictureStretched) {
   platform::VideoSetClientSize(1024, 768);
   for (int i = 0; i < 20; ++i) {
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    for (SDL_Event e; SDL_PollEvent(&e);) {
     }
     SDL_Delay(10);
   }
   int w = 0, h = 0;
   SDL_GetWindowSize(platform::VideoWindow(), &w, &h);
   ASSERT_EQ(w, 1024);
-  platform::VideoBeginFrame();
-  Fill(0x20, 0x40, 0x60);
-  SDL_Renderer* r = platform::VideoRenderer();
-  SDL_SetRenderDrawColor(r, 0xFF, 0xFF, 0xFF, 255);
-  SDL_Rect right{320, 0, 320, 480};
-  SDL_RenderFillRect(r, &right);
-  ASSERT_EQ(platform::VideoPresent(), 0);
+  Present(0x204060, {320, 0, 320, 480}, 0xFFFFFF);
   EXPECT_EQ(WindowPixel(10, 10), 0x204060u);
   EXPECT_EQ(WindowPixel(1000, 760), 0xFFFFFFu);
   EXPECT_EQ(WindowPixel(400, 700), 0x204060u);
