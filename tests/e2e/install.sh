@@ -16,7 +16,7 @@ trap cleanup EXIT
 fail() { echo "FAILED: $*"; [ -f "$WORK/out.txt" ] && cat "$WORK/out.txt"; exit 1; }
 
 DIR="$WORK/Kodoban Game"
-cmake --install "$BUILD" --prefix "$DIR" >/dev/null
+cmake --install "$BUILD" --prefix "$DIR" >"$WORK/install.txt" 2>&1 || { cat "$WORK/install.txt"; fail "cmake --install failed"; }
 for f in Kodoban kodoban.png kodoban.desktop "Files/Theme/Default/SongSelect/Bg/bg.png" \
          "Kodoban Demo/genre.ini" "Bonus Track/morning_stroll.tja"; do
   [ -e "$DIR/$f" ] || fail "the install has no $f"
