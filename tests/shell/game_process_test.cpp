@@ -1,18 +1,16 @@
 // Runs the program itself (a copy in a folder of its own) with SDL's dummy video driver.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <string>
+
+#include "library/save_data.h"
 #include "support/files.h"
 #include "support/temp_folder.h"
-#include "library/save_data.h"
 
 namespace {
 
@@ -53,15 +51,17 @@ class GameProcess : public ::testing::Test {
     std::erase(started_, pid);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
-  bool WaitForFile(const std::string& rel) {
-    for (int i = 0; i < 600; ++i) {  // up to a minute on a loaded machine
-      struct stat st;
-      if (stat((dir_ + "/" + rel).c_str(), &st) == 0 && st.st_size > 0) return true;
-      usleep(100000);
-    }
-    return false;
+  // Waits up to a minute (a loaded machine) for what the running game writes.
+  template <class Done> static bool WaitUntil(Done done) {
+    for (int i = 0; i < 600 && !done(); ++i) usleep(100000);
+    return done();
   }
   std::string Read(const std::string& rel) { return testsupport::ReadFile(dir_ + "/" + rel); }
+  int Launches() {
+    library::GlobalStats = {};
+    library::LoadGlobalData((dir_ + "/Files/Save/save.dat").c_str());
+    return library::GlobalStats.launchCount;
+  }
 
   std::string dir_;
   std::vector<pid_t> started_;
@@ -69,34 +69,24 @@ class GameProcess : public ::testing::Test {
 
 TEST_F(GameProcess, FirstRunWritesSettingsAndSaveAndSecondStartExitsSilently) {
   pid_t first = Start();
-  ASSERT_TRUE(WaitForFile("Files/Save/save.dat"));
-  ASSERT_TRUE(WaitForFile("Config.ini"));
-
+  ASSERT_TRUE(WaitUntil([&] { return Read("Files/Save/save.dat").size() > 0 && Read("Config.ini").size() > 0; }));
   pid_t second = Start();
   EXPECT_EQ(Wait(second), 0);
   EXPECT_EQ(kill(first, 0), 0) << "the first instance keeps running";
-
   kill(first, SIGTERM);  // the same path as closing the window
   EXPECT_EQ(Wait(first), 0);
-
   const std::string eight =
       "[\x90\xdd\x92\xe8]\r\nScoreRoot=.\r\nSkin=Default\r\nWindowSize=640\r\n"
       "HideMouseTime=-1\r\nSoundDelay=0\r\nJudgeGreat=0\r\nJudgeGood=0\r\nJudgeBad=0\r\n";
   EXPECT_EQ(Read("Config.ini").substr(0, eight.size()), eight);  // later sections follow them
   EXPECT_EQ(Read("Files/Save/save.dat").size(), 256u);
-  ASSERT_EQ(library::LoadGlobalData((dir_ + "/Files/Save/save.dat").c_str()), 0);
-  EXPECT_EQ(library::GlobalStats.launchCount, 1);
-
+  EXPECT_EQ(Launches(), 1);
   // A second run counts another launch.
   pid_t again = Start();
-  for (int i = 0; i < 600 && library::GlobalStats.launchCount < 2; ++i) {
-    usleep(100000);
-    library::LoadGlobalData((dir_ + "/Files/Save/save.dat").c_str());
-  }
+  WaitUntil([&] { return Launches() >= 2; });
   kill(again, SIGTERM);
   EXPECT_EQ(Wait(again), 0);
-  ASSERT_EQ(library::LoadGlobalData((dir_ + "/Files/Save/save.dat").c_str()), 0);
-  EXPECT_EQ(library::GlobalStats.launchCount, 2);
+  EXPECT_EQ(Launches(), 2);
 }
 
 }  // namespace
