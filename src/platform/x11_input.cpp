@@ -27,9 +27,11 @@ std::atomic<bool> g_active{false};
 
 void WatchKeys(Display* dpy) {
   // The watcher sleeps in poll almost all the time; where the system allows it, it runs at a
-  // real-time priority so a busy machine doesn't delay the moment a hit is seen.
+  // real-time priority so a busy machine doesn't delay the moment a hit is seen. It sits one
+  // level above the main loop, beside the play worker, so a frame being drawn on the other
+  // core never holds a key back.
   sched_param param{};
-  param.sched_priority = 1;
+  param.sched_priority = 2;
   pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
   pollfd pfd{g_xlib.ConnNumber(dpy), POLLIN, 0};
   while (!g_stop.load(std::memory_order_acquire)) {
