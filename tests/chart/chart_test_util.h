@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "chart/chart.h"
 #include "shell/config.h"
+#include "support/files.h"
 
 namespace charttest {
 
@@ -22,16 +21,10 @@ inline std::string TempPath(const std::string& name) {
 }
 
 inline std::string WriteFile(const std::string& name, const std::string& bytes) {
-  std::string path = TempPath(name);
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
+  testsupport::WriteFile(TempPath(name), bytes);
+  return TempPath(name);
 }
-
-inline std::string ReadFile(const std::string& path) {
-  std::stringstream s;
-  s << std::ifstream(path, std::ios::binary).rdbuf();
-  return s.str();
-}
+using testsupport::ReadFile;
 
 // Loads text as a chart for course; fails the test when the load fails.
 inline const chart::Chart& Load(const std::string& text, int course = chart::kCourseOni) {

@@ -104,27 +104,25 @@ TEST(Timeline, LinesAreReadInPiecesOf999BytesAndCrLf) {
 }
 
 // Values that would make time endless or not a number keep the chart finite.
-class FiniteTimeTest : public ::testing::TestWithParam<const char*> {};
-TEST_P(FiniteTimeTest, TimesStayFinite) {
-  const auto& c = Load(std::string(GetParam()));
-  for (int i = 0; i < NoteCount(); ++i) {
-    EXPECT_TRUE(std::isfinite(c.notes[i].time + c.notes[i].bpm + c.notes[i].scroll)) << i;
+TEST(Timeline, TimesStayFinite) {
+  for (const char* text : {"BPM:0\n#START\n1111,\n1,\n#END\n", "BPM:-120\n#START\n1111,\n1,\n#END\n",
+                           "#START\n#BPMCHANGE 0\n1111,\n#BRANCHSTART p,1,2\n1,\n#END\n",
+                           "BPM:0\n#START\n#BRANCHSTART p,1,2\n1,\n#END\n",
+                           "#START\n#MEASURE 0/0\n11,\n#MEASURE 4/0\n11,\n1,\n#END\n",
+                           "#START\n#BPMCHANGE 1e999\n11,\n#SCROLL nan\n1,\n#DELAY 1e999\n1,\n#END\n",
+                           "OFFSET:1e308\nBPM:1e-300\n#START\n#MEASURE 1e300/1\n1111,\n1111,\n#END\n",
+                           "#START\n#BPMCHANGE 0.0000000001\n1,1,1,1,\n#DELAY 1e300\n1,\n#END\n"}) {
+    const auto& c = Load(text);
+    for (int i = 0; i < NoteCount(); ++i) {
+      EXPECT_TRUE(std::isfinite(c.notes[i].time + c.notes[i].bpm + c.notes[i].scroll)) << text << i;
+    }
+    for (int i = 0; i < BarLineCount(); ++i) EXPECT_TRUE(std::isfinite(c.barLines[i].time)) << text;
+    for (int i = 0; i < chart::kEventCapacity && c.branchPoints[i].condition != -1; ++i) {
+      EXPECT_TRUE(std::isfinite(c.branchPoints[i].judge)) << text;
+    }
+    EXPECT_TRUE(std::isfinite(c.totals.lastNoteMs + c.offsetMs)) << text;
   }
-  for (int i = 0; i < BarLineCount(); ++i) EXPECT_TRUE(std::isfinite(c.barLines[i].time));
-  for (int i = 0; i < chart::kEventCapacity && c.branchPoints[i].condition != -1; ++i) {
-    EXPECT_TRUE(std::isfinite(c.branchPoints[i].judge));
-  }
-  EXPECT_TRUE(std::isfinite(c.totals.lastNoteMs + c.offsetMs));
 }
-INSTANTIATE_TEST_SUITE_P(
-    Timeline, FiniteTimeTest,
-    ::testing::Values("BPM:0\n#START\n1111,\n1,\n#END\n", "BPM:-120\n#START\n1111,\n1,\n#END\n",
-                      "#START\n#BPMCHANGE 0\n1111,\n#BRANCHSTART p,1,2\n1,\n#END\n",
-                      "BPM:0\n#START\n#BRANCHSTART p,1,2\n1,\n#END\n",
-                      "#START\n#MEASURE 0/0\n11,\n#MEASURE 4/0\n11,\n1,\n#END\n",
-                      "#START\n#BPMCHANGE 1e999\n11,\n#SCROLL nan\n1,\n#DELAY 1e999\n1,\n#END\n",
-                      "OFFSET:1e308\nBPM:1e-300\n#START\n#MEASURE 1e300/1\n1111,\n1111,\n#END\n",
-                      "#START\n#BPMCHANGE 0.0000000001\n1,1,1,1,\n#DELAY 1e300\n1,\n#END\n"));
 
 TEST(Timeline, BpmZeroSlotsTakeNoTime) {
   EXPECT_DOUBLE_EQ(Load("BPM:0\n#START\n11,\n#BPMCHANGE 120\n1,\n#END\n").bpm, 0);

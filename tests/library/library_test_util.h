@@ -63,11 +63,7 @@ inline void RecordPlay(const std::string& path, int course, int score, double ga
   char id[33];
   ASSERT_EQ(chart::SongIdentity(path.c_str(), id), 0);
   library::PlayOutcome play{};
-  play.course = course;
-  play.score = score;
-  play.finalGauge = gauge;
-  play.clearThreshold = 80;
-  play.badCount = bad;
+  play.course = course, play.score = score, play.finalGauge = gauge, play.clearThreshold = 80, play.badCount = bad;
   ASSERT_EQ(library::UpdateSongRecordAfterPlay(id, play), 0);
 }
 

@@ -71,15 +71,13 @@ TEST_F(LibraryRequests, LevelsFollowTheItemUnderTheCursor) {
   library::RunLibraryRequest();
   EXPECT_EQ(LevelsStatus.load(), library::kLevelsUnreadable);
   EXPECT_EQ(library::RunLibraryRequest(), 0);  // no request: nothing happens
-}
-
-TEST_F(LibraryRequests, ComingUpALevelUsesTheRememberedCursor) {
+  // Into Pop: p.tja at index 1.
   EnterFolder("Lib/Pop", 1, 0);
   library::RunLibraryRequest();
   ASSERT_EQ(library::SongList.itemCount, 2);
-  EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);  // p.tja at index 1
+  EXPECT_EQ(LevelsStatus.load(), library::kLevelsRead);
   EXPECT_EQ(Levels(), (Five{3, 0, 0, 0, 0}));
-  // Back at the root with the cursor that the root had on b.tja.
+  // Coming up a level uses the cursor the root had, here on item 3.
   library::CursorAtDepth(0) = 3;
   EnterFolder("Lib", 0, 1);
   library::RunLibraryRequest();

@@ -22,14 +22,8 @@ SongRecord Zero() {
 SongRecord SampleRecord() {
   SongRecord r = Zero();
   for (int c = 0; c < 5; ++c) {
-    r.bestScore[c] = 1000000 + c * 123457;
-    r.clearStatus[c] = c % 4;
-    r.maxCombo[c] = 300 + c;
-    r.greatCount[c] = 250 + c;
-    r.goodCount[c] = 40 + c;
-    r.badCount[c] = 10 + c;
-    r.rollCount[c] = 77 + c;
-    r.playCount[c] = 5 + c;
+    r.bestScore[c] = 1000000 + c * 123457, r.clearStatus[c] = c % 4, r.maxCombo[c] = 300 + c, r.greatCount[c] = 250 + c;
+    r.goodCount[c] = 40 + c, r.badCount[c] = 10 + c, r.rollCount[c] = 77 + c, r.playCount[c] = 5 + c;
   }
   return r;
 }
@@ -112,14 +106,8 @@ TEST(RecordFile, EveryWrongLengthReadsAsZero) {
 
 PlayOutcome Play(int course, int score, double gauge, int bad, int great = 100) {
   PlayOutcome p{};
-  p.course = course;
-  p.score = score;
-  p.maxCombo = p.greatCount = great;
-  p.goodCount = 3;
-  p.badCount = bad;
-  p.rollCount = 9;
-  p.finalGauge = gauge;
-  p.clearThreshold = course == 0 ? 60 : (course == 1 ? 70 : 80);
+  p.course = course, p.score = score, p.maxCombo = p.greatCount = great, p.goodCount = 3, p.badCount = bad;
+  p.rollCount = 9, p.finalGauge = gauge, p.clearThreshold = course == 0 ? 60 : (course == 1 ? 70 : 80);
   return p;
 }
 

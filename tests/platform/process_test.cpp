@@ -11,13 +11,6 @@
 
 namespace {
 
-TEST(ProgramFolder, IsTheFolderOfTheRunningProgram) {
-  std::string folder = platform::ProgramFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back() == '/', folder == "/");
-  EXPECT_EQ(access((folder + "/test_platform").c_str(), X_OK), 0);
-}
-
 TEST(InstanceLock, SecondHolderIsRefused) {
   testsupport::TempFolder folder("lock");
   const std::string& dir = folder.Path();
