@@ -62,7 +62,7 @@ TEST(HostileFiles, FifoReadersReturnWithinASecond) {
   for (const auto& [name, read] : readers) {
     const std::string path = dir.Path() + "/" + name;
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    auto done = std::async(std::launch::async, [&, p = path] { read(p.c_str()); });
+    auto done = std::async(std::launch::async, [&read = read, p = path] { read(p.c_str()); });
     if (done.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
       std::fprintf(stderr, "%s blocked on a FIFO\n", name);
       std::fflush(stderr);
