@@ -80,27 +80,19 @@ TEST_F(FrameUpdateTest, AppClockContinuesTheLifetimePlayTime) {
 }
 
 TEST_F(FrameUpdateTest, CursorHidingFollowsHideMouseTime) {
-  shell::HideMouseTime = -1;
-  shell::PerFrameUpdate();
-  platform::TimeAdvanceVirtualMs(100000.0);
-  shell::PerFrameUpdate();
-  EXPECT_TRUE(shell::CursorShown());
-
-  shell::ResetFrameUpdate();
-  shell::HideMouseTime = 0;
-  shell::PerFrameUpdate();
-  EXPECT_FALSE(shell::CursorShown()) << "0 hides the cursor even while it moves";
-
-  shell::ResetFrameUpdate();
-  shell::HideMouseTime = 3000;
-  shell::PerFrameUpdate();
-  platform::TimeAdvanceVirtualMs(2999.0);
-  shell::PerFrameUpdate();
-  shell::PerFrameUpdate();
-  EXPECT_TRUE(shell::CursorShown());
-  platform::TimeAdvanceVirtualMs(1.0);
-  shell::PerFrameUpdate();
-  EXPECT_FALSE(shell::CursorShown());
+  // Shown after a frame, ms without mouse motion and another frame?
+  auto shownAfter = [](int hideMouseTime, double ms) {
+    shell::ResetFrameUpdate();
+    shell::HideMouseTime = hideMouseTime;
+    shell::PerFrameUpdate();
+    platform::TimeAdvanceVirtualMs(ms);
+    shell::PerFrameUpdate();
+    return shell::CursorShown();
+  };
+  EXPECT_TRUE(shownAfter(-1, 100000.0));
+  EXPECT_FALSE(shownAfter(0, 0.0)) << "0 hides the cursor even while it moves";
+  EXPECT_TRUE(shownAfter(3000, 2999.0));
+  EXPECT_FALSE(shownAfter(3000, 3000.0));
 }
 
 // One frame of the main loop: the scene reads the counters, then the pump advances them and
