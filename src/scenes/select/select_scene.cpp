@@ -490,6 +490,8 @@ void SongSelectFrame() {
   if (Select.phase == kPhaseStartingPlay && now - Select.phaseStart >= kIrisClosedMs &&
       shell::SceneId.load(std::memory_order_acquire) == shell::kSceneSongSelect) {
     platform::VideoAcceptDroppedFiles(false);
+    // The preview has faded out behind the iris; the play doesn't carry its decoded song.
+    ResetPreview();
     HandOverToPlay(Select.chosenChartPath, Select.chosenCourse);
   }
 }
