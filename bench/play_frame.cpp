@@ -37,6 +37,7 @@
 #include "play/play_record.h"
 #include "play/sim_runner.h"
 #include "scenes/play/play_field.h"
+#include "software_canvas.h"
 #include "shell/config.h"
 #include "theme/assets.h"
 #include "theme/layout.h"
@@ -82,28 +83,15 @@ bool PrepareTheme() {
   return true;
 }
 
-struct Canvas {
-  SDL_Surface* screen = nullptr;
-  SDL_Renderer* renderer = nullptr;
+struct Canvas : bench::SoftwareCanvas {
   bool Open() {
-    screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
-    renderer = screen ? SDL_CreateSoftwareRenderer(screen) : nullptr;
-    if (!renderer) return false;
-    graphics::ResetTextureTable();
-    graphics::ResetFontTable();
-    graphics::GraphicsInit(renderer);
-    graphics::GraphicsSetCanvas(screen);
+    if (!SoftwareCanvas::Open()) return false;
     theme::LoadCourse = 3;
     theme::LoadChartPath[0] = '\0';
     theme::SeedLoadRandom();
     theme::RunPlayJob();
     graphics::UploadPendingTextures();
     return theme::play_assets::SfieldBg >= 0;
-  }
-  ~Canvas() {
-    graphics::GraphicsShutdown();
-    if (renderer) SDL_DestroyRenderer(renderer);
-    if (screen) SDL_FreeSurface(screen);
   }
 };
 

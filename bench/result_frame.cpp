@@ -20,6 +20,7 @@
 #include "platform/time.h"
 #include "scenes/result/result_draw.h"
 #include "scenes/result/result_state.h"
+#include "software_canvas.h"
 #include "shell/config.h"
 #include "shell/state.h"
 #include "sound/sound.h"
@@ -61,30 +62,17 @@ result::ResultInput FullComboPlay() {
   return in;
 }
 
-struct Canvas {
-  SDL_Surface* screen = nullptr;
-  SDL_Renderer* renderer = nullptr;
+struct Canvas : bench::SoftwareCanvas {
   bool Open() {
-    screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
-    renderer = screen ? SDL_CreateSoftwareRenderer(screen) : nullptr;
-    if (!renderer) return false;
-    graphics::ResetTextureTable();
-    graphics::ResetFontTable();
-    graphics::GraphicsInit(renderer);
-    graphics::GraphicsSetCanvas(screen);
+    if (!SoftwareCanvas::Open()) return false;
     theme::LoadCourse = 3;
     theme::RunResultJob();
     graphics::UploadPendingTextures();
-    std::snprintf(chart::TheChart.title, chart::kTitleBytes, "%s", "太鼓の達人になりたい夜のテーマ (Long Version)");
+    std::snprintf(chart::TheChart.title, chart::kTitleBytes, "%s", "真夜中のお祭りロングバージョン (Long Version)");
     std::snprintf(chart::TheChart.subtitle, chart::kTitleBytes, "%s", "--作曲者 と 仲間たち");
     return theme::result_assets::Clear >= 0;
   }
-  ~Canvas() {
-    result::ReleaseResultPictures();
-    graphics::GraphicsShutdown();
-    if (renderer) SDL_DestroyRenderer(renderer);
-    if (screen) SDL_FreeSurface(screen);
-  }
+  ~Canvas() { result::ReleaseResultPictures(); }
 };
 
 // One frame at timeline T = the argument (leaving at 25000 + 300: the iris half closed).

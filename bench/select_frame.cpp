@@ -18,6 +18,7 @@
 #include "library/library_worker.h"
 #include "library/song_list.h"
 #include "scenes/select/select_scene.h"
+#include "software_canvas.h"
 #include "shell/config.h"
 #include "shell/keyboard.h"
 #include "shell/state.h"
@@ -93,23 +94,11 @@ void EnterThousandSongFolder() {
   SettleInBrowse();
 }
 
-struct SoftwareCanvas {
-  SDL_Surface* screen = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SoftwareCanvas() {
-    screen = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
-    renderer = SDL_CreateSoftwareRenderer(screen);
-    graphics::ResetTextureTable();
-    graphics::ResetFontTable();
-    graphics::GraphicsInit(renderer);
-    graphics::GraphicsSetCanvas(screen);
+struct SelectCanvas : bench::SoftwareCanvas {
+  SelectCanvas() {
+    Open();
     std::snprintf(shell::ThemeDir, sizeof shell::ThemeDir, "%s", g_theme.c_str());
     theme::RunSongSelectJob();
-  }
-  ~SoftwareCanvas() {
-    graphics::GraphicsShutdown();
-    SDL_DestroyRenderer(renderer);
-    SDL_FreeSurface(screen);
   }
   void Frame() {
     SDL_SetRenderDrawColor(renderer, 255, 255, 255, 255);
@@ -120,7 +109,7 @@ struct SoftwareCanvas {
 };
 
 void BM_SelectFrameWithSongPanel(benchmark::State& state) {
-  SoftwareCanvas canvas;
+  SelectCanvas canvas;
   EnterThousandSongFolder();
   for (int i = 0; i < 120; ++i) Step();  // the bar under the cursor opens, the panel shows
   for (auto _ : state) {
@@ -130,7 +119,7 @@ void BM_SelectFrameWithSongPanel(benchmark::State& state) {
 }
 
 void BM_BrowseStepInThousandSongs(benchmark::State& state) {
-  SoftwareCanvas canvas;
+  SelectCanvas canvas;
   EnterThousandSongFolder();
   int frame = 0;
   for (auto _ : state) {
