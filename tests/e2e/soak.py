@@ -82,12 +82,13 @@ def main():
                               "frames after the preview's start", i)
             except Failure:
                 pass  # no preview: measured all the same
-            row = {"round": n, "song": os.path.basename(song), "rss": rss_mb(game.proc.pid), "fps": fps,
+            row = {"round": n, "song": os.path.basename(song), "preview": os.path.basename(e["item"] or ""),
+                   "rss": rss_mb(game.proc.pid), "fps": fps,
                    "p99": p99, "judged": judged, **{k: t[k] for k in CAPACITY}}
             rows.append(row)
             print(f"round {n:2d} {row['song']:<26} RSS {row['rss']:6.1f} MB  textures {row['textures']:4d}  "
                   f"sounds {row['sounds']:3d}  fonts {row['fonts']:2d}  play {fps:5.1f} fps, "
-                  f"p99 frame {p99:5.1f} ms, {judged} judgements", flush=True)
+                  f"p99 frame {p99:5.1f} ms, {judged} judgements; measured on {row['preview']}", flush=True)
             for k, cap in CAPACITY.items():
                 if t[k] >= cap:
                     raise Failure(f"the {k} table is full after round {n}")
@@ -106,15 +107,24 @@ def main():
         return 1
     game.close()
     base = rows[0]
-    growth = max(r["rss"] for r in rows) - base["rss"]
+    raw_growth = max(r["rss"] for r in rows) - base["rss"]
+    # Each round is measured while the next song's preview plays, and the preview holds that
+    # song decoded (tens of MB, different for every song). A leak shows as growth between
+    # rounds measured on the same song, so that is what the limit applies to.
+    first_on = {}
+    growth = 0.0
+    for r in rows:
+        first = first_on.setdefault(r["preview"], r["rss"])
+        growth = max(growth, r["rss"] - first)
     drift = {k: sorted({r[k] for r in rows}) for k in CAPACITY}
     fps = [r["fps"] for r in rows]
     print(f"{len(rows)} rounds in {time.time() - began:.0f} s: RSS {base['rss']:.1f} MB after round 1, "
-          f"at most {growth:+.1f} MB later (limit {GROWTH_LIMIT_MB:.0f}); table use after each round "
+          f"at most {raw_growth:+.1f} MB later whatever song is previewed; at most {growth:+.1f} MB over "
+          f"the first round measured on the same song (limit {GROWTH_LIMIT_MB:.0f}); table use after each round "
           f"{drift}; play fps {min(fps):.1f} to {max(fps):.1f}; {game.lost_presses} menu presses made again")
     problems = []
     if growth >= GROWTH_LIMIT_MB:
-        problems.append(f"resident memory grew by {growth:.1f} MB")
+        problems.append(f"resident memory grew by {growth:.1f} MB between rounds on the same song")
     for k in CAPACITY:
         if len(drift[k]) > 1:
             problems.append(f"the {k} table's use changed from round to round: {drift[k]}")
