@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include <SDL.h>
+#include <malloc.h>
 #include <sched.h>
 
 #include <cstdio>
@@ -150,6 +151,10 @@ void EndFrame() {
 }
 
 void StartUp() {
+  // Every scene change starts new threads (loader, workers, the preview's decoder), and each
+  // new thread may get an allocator pool of its own that keeps its freed pages; two pools are
+  // plenty for a game whose threads allocate little once a scene runs.
+  mallopt(M_ARENA_MAX, 2);
   // 1-2: title, keys, time source, drop path.
   shell::ResetShellState();
   shell::ResetKeyboard();
