@@ -51,16 +51,9 @@ namespace fs = std::filesystem;
 std::string g_work;
 
 bool PrepareTheme() {
-  const char* build = std::getenv("KODOBAN_BUILD_DIR");
-  fs::path theme = build ? fs::path(build) / "Files/Theme/Default"
-                         : fs::read_symlink("/proc/self/exe").parent_path() / "../Files/Theme/Default";
+  g_work = bench::CopyDefaultTheme("Play", "play");
+  if (g_work.empty()) return false;
   std::error_code ec;
-  if (!fs::is_directory(theme / "Play", ec)) return false;
-  char tmpl[] = "/tmp/kodoban-bench-play-XXXXXX";
-  if (!mkdtemp(tmpl)) return false;
-  g_work = tmpl;
-  fs::copy(theme, g_work + "/Theme", fs::copy_options::recursive, ec);
-  if (ec) return false;
   // One background set, its script grown to some fifty layers of drifting and blinking
   // pictures, so that the pick is always the heavy one.
   const fs::path bg = g_work + "/Theme/Play/Bg";

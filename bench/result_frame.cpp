@@ -35,16 +35,8 @@ namespace fs = std::filesystem;
 std::string g_work;  // the copied theme and the game folder of the record writes
 
 bool PrepareTheme() {
-  const char* build = std::getenv("KODOBAN_BUILD_DIR");
-  fs::path theme = build ? fs::path(build) / "Files/Theme/Default"
-                         : fs::read_symlink("/proc/self/exe").parent_path() / "../Files/Theme/Default";
-  std::error_code ec;
-  if (!fs::is_directory(theme / "Result", ec)) return false;
-  char tmpl[] = "/tmp/kodoban-bench-result-XXXXXX";
-  if (!mkdtemp(tmpl)) return false;
-  g_work = tmpl;
-  fs::copy(theme, g_work + "/Theme", fs::copy_options::recursive, ec);
-  if (ec) return false;
+  g_work = bench::CopyDefaultTheme("Result", "result");
+  if (g_work.empty()) return false;
   std::snprintf(shell::ThemeDir, sizeof shell::ThemeDir, "%s/Theme", g_work.c_str());
   return true;
 }

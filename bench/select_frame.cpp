@@ -146,8 +146,7 @@ void BM_FullScanOfThousandSongs(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* build = std::getenv("KODOBAN_BUILD_DIR");
-  g_theme = build ? std::string(build) + "/Files/Theme/Default" : "";
+  g_theme = bench::DefaultThemeFolder().string();
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--theme") == 0 && i + 1 < argc) {
@@ -155,10 +154,6 @@ int main(int argc, char** argv) {
       continue;
     }
     args.push_back(argv[i]);
-  }
-  if (g_theme.empty()) {
-    fs::path self = fs::read_symlink("/proc/self/exe");
-    g_theme = (self.parent_path().parent_path() / "Files/Theme/Default").string();
   }
   if (!PrepareSongs()) {
     std::fprintf(stderr, "cannot write the benchmark songs to %s\n", kWorkFolder);

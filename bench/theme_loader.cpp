@@ -22,6 +22,7 @@
 #include "sound/sound.h"
 #include "theme/assets.h"
 #include "theme/resource_loader.h"
+#include "software_canvas.h"
 
 namespace {
 
@@ -140,8 +141,7 @@ void BM_SongSelectJob(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* build = std::getenv("KODOBAN_BUILD_DIR");
-  g_theme = build ? std::string(build) + "/Files/Theme/Default" : "";
+  g_theme = bench::DefaultThemeFolder().string();
   std::vector<char*> args;
   for (int i = 0; i < argc; ++i) {
     if (std::strcmp(argv[i], "--theme") == 0 && i + 1 < argc) {
@@ -149,10 +149,6 @@ int main(int argc, char** argv) {
       continue;
     }
     args.push_back(argv[i]);
-  }
-  if (g_theme.empty()) {
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-    g_theme = (self.parent_path().parent_path() / "Files/Theme/Default").string();
   }
   if (!Prepare()) {
     std::fprintf(stderr, "cannot prepare the benchmark song in %s\n", kSongFolder);
