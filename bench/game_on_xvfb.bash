@@ -39,3 +39,30 @@ start_game_on_xvfb() {
 stop_game() {
   kill -TERM "$GAME_PID"; wait "$GAME_PID" || true; GAME_PID=""
 }
+
+# Matches the times of $WORK/injected.txt (one press a line, ms of CLOCK_MONOTONIC) with the
+# trace's "key" events of one scan code and prints median, p99 and max of the delay.
+# usage: report_press_latency LABEL SCAN_CODE TARGET_TEXT
+report_press_latency() {
+  python3 - "$WORK/injected.txt" "$TRACE" "$1" "$2" "$3" <<'PY'
+import json, sys
+label, code, target = sys.argv[3], int(sys.argv[4], 0), sys.argv[5]
+inj = [float(l) for l in open(sys.argv[1]) if l.strip()]
+keys = sorted(json.loads(l)["t"] for l in open(sys.argv[2])
+              if '"ev":"key"' in l and json.loads(l).get("code") == code)
+lat, k = [], 0
+for i, t in enumerate(inj):
+    nxt = inj[i + 1] if i + 1 < len(inj) else float("inf")
+    while k < len(keys) and keys[k] < t - 5.0:
+        k += 1
+    if k < len(keys) and keys[k] < nxt:
+        lat.append(keys[k] - t)
+        k += 1
+lat.sort()
+if not lat:
+    print(f"{label}: no presses seen"); sys.exit(1)
+p = lambda q: lat[min(len(lat) - 1, int(q * len(lat)))]
+print(f"{label} over {len(lat)} of {len(inj)} presses: median {p(0.5):.3f} ms, "
+      f"p99 {p(0.99):.3f} ms, max {lat[-1]:.3f} ms (target: {target})")
+PY
+}

@@ -33,23 +33,4 @@ done
 sleep 0.5
 stop_game
 
-python3 - "$WORK/injected.txt" "$TRACE" <<'PY'
-import json, sys
-inj = [float(l) for l in open(sys.argv[1]) if l.strip()]
-keys = sorted(json.loads(l)["t"] for l in open(sys.argv[2])
-              if '"ev":"key"' in l and json.loads(l).get("code") == 0x20)
-lat, k = [], 0
-for i, t in enumerate(inj):
-    nxt = inj[i + 1] if i + 1 < len(inj) else float("inf")
-    while k < len(keys) and keys[k] < t - 5.0:
-        k += 1
-    if k < len(keys) and keys[k] < nxt:
-        lat.append(keys[k] - t)
-        k += 1
-lat.sort()
-if not lat:
-    print("pad latency: no presses seen"); sys.exit(1)
-p = lambda q: lat[min(len(lat) - 1, int(q * len(lat)))]
-print(f"pad latency over {len(lat)} of {len(inj)} presses: median {p(0.5):.3f} ms, "
-      f"p99 {p(0.99):.3f} ms, max {lat[-1]:.3f} ms (target: p99 <= 2.0)")
-PY
+report_press_latency "pad latency" 0x20 "p99 <= 2.0"
