@@ -29,25 +29,8 @@ THEME="$BUILD/Files/Theme"
 
 TOP="$(mktemp -d /tmp/kodoban-av-sync.XXXXXX)"
 trap 'rm -rf "$TOP"' EXIT
-if [ -z "$CHART" ]; then
-  # The densest chart without branches.
-  for dir in "$BUILD" "$ROOT/build"; do
-    while IFS= read -r -d '' f; do
-      for c in 0 1 2 3 4; do
-        "$CHARTTOOL" --course "$c" "$f" 2>/dev/null | python3 -c '
-import json, sys
-d = json.load(sys.stdin)
-ts = [n["time"] for n in d["notes"] if n["type"] in (1, 2, 3, 4)]
-if len(ts) >= 200 and not d["has_branches"]:
-    print(f"{len(ts) / ((ts[-1] - ts[0]) / 1000.0):.4f}\t{sys.argv[1]}\t{sys.argv[2]}")
-' "$c" "$f" >>"$TOP/candidates" || true
-      done
-    done < <(find "$dir/Kodoban Demo" "$dir/Bonus Track" -name '*.tja' -print0 2>/dev/null | sort -z)
-    [ -s "$TOP/candidates" ] && break
-  done
-  [ -s "$TOP/candidates" ] || { echo "no chart of 200 notes: give one, or build the demo songs" >&2; exit 1; }
-  IFS=$'\t' read -r _ COURSE CHART < <(sort -rn "$TOP/candidates" | head -1)
-fi
+source "$ROOT/bench/densest_chart.bash"
+pick_densest_chart "$TOP"
 CHART="$(cd "$(dirname "$CHART")" && pwd)/$(basename "$CHART")"
 "$CHARTTOOL" --course "$COURSE" "$CHART" > "$TOP/chart.json"
 OFFSET="$(python3 - "$TOP/chart.json" "$TOP/notes.txt" <<'PY'

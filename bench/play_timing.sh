@@ -22,25 +22,8 @@ CHARTTOOL="$BUILD/kodoban-chart"
 [ -x "$CHARTTOOL" ] || { echo "no kodoban-chart: build it first" >&2; exit 1; }
 
 WORK="$(mktemp -d /tmp/kodoban-play-timing.XXXXXX)"
-if [ -z "$CHART" ]; then
-  # The densest chart without branches (a branch would change which notes are played).
-  for dir in "$BUILD" "$ROOT/build"; do
-    while IFS= read -r -d '' f; do
-      for c in 0 1 2 3 4; do
-        "$CHARTTOOL" --course "$c" "$f" 2>/dev/null | python3 -c '
-import json, sys
-d = json.load(sys.stdin)
-ts = [n["time"] for n in d["notes"] if n["type"] in (1, 2, 3, 4)]
-if len(ts) >= 200 and not d["has_branches"]:
-    print(f"{len(ts) / ((ts[-1] - ts[0]) / 1000.0):.4f}\t{sys.argv[1]}\t{sys.argv[2]}")
-' "$c" "$f" >>"$WORK/candidates" || true
-      done
-    done < <(find "$dir/Kodoban Demo" "$dir/Bonus Track" -name '*.tja' -print0 2>/dev/null | sort -z)
-    [ -s "$WORK/candidates" ] && break
-  done
-  [ -s "$WORK/candidates" ] || { echo "no chart of 200 notes: give one, or build the demo songs" >&2; exit 1; }
-  IFS=$'\t' read -r _ COURSE CHART < <(sort -rn "$WORK/candidates" | head -1)
-fi
+source "$ROOT/bench/densest_chart.bash"
+pick_densest_chart "$WORK"
 CHART="$(cd "$(dirname "$CHART")" && pwd)/$(basename "$CHART")"
 "$CHARTTOOL" --course "$COURSE" "$CHART" > "$WORK/chart.json"
 python3 - "$WORK/chart.json" > "$WORK/notes.txt" <<'PY'
