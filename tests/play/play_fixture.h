@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -89,9 +90,10 @@ inline play::SimResult PlayWith(const std::vector<play::SimPress>& presses, bool
 
 inline play::SimResult Auto() { return PlayWith({}, true); }
 
-// Writes a TJA file to the test's temporary folder; returns its path.
+// Writes a TJA file to the temporary folder, named by this process so that cases running at
+// once never share one; returns its path.
 inline std::string WriteTja(const std::string& name, const std::string& text) {
-  const std::string path = std::string(::testing::TempDir()) + "play_" + name + ".tja";
+  const std::string path = std::string(::testing::TempDir()) + "play_" + std::to_string(getpid()) + "_" + name + ".tja";
   std::ofstream(path, std::ios::binary) << text;
   return path;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -93,9 +94,10 @@ inline std::vector<size_t> OggPages(const Bytes& b) {
     return at;
 }
 
+// CTest runs each case in its own process at the same time: the pid keeps their files apart.
 inline std::string WriteTemp(const std::string& name, const Bytes& b) {
     std::string dir = ::testing::TempDir();
-    std::string path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + name;
+    std::string path = dir + (dir.empty() || dir.back() == '/' ? "" : "/") + std::to_string(getpid()) + "_" + name;
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
     return path;
 }
