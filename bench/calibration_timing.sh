@@ -13,7 +13,7 @@ BUILD="$(cd "${1:-$ROOT/build}" && pwd)"
 
 WORK="$(mktemp -d /tmp/kodoban-calibration.XXXXXX)"
 source "$ROOT/bench/game_on_xvfb.bash"
-cc -O2 -o "$WORK/x_player" "$ROOT/tests/e2e/x_player.c" -lX11 -lXtst
+cc -O2 -o "$WORK/x_player" "$ROOT/bench/x_player.c" -lX11 -lXtst
 export KODOBAN_PACED_AUDIO="$WORK/audio.raw"
 start_game_on_xvfb
 for _ in $(seq 100); do grep -q '"ev":"select","t":[0-9.]*,"phase":0' "$TRACE" && break; sleep 0.1; done

@@ -28,7 +28,7 @@ for i in $(seq -w 1 50); do
 done
 printf '[\x90\xdd\x92\xe8]\r\nScoreRoot=./songs\r\n' > "$WORK/game/Config.ini"
 export KODOBAN_PACED_AUDIO="$WORK/audio.raw"
-cc -O2 -o "$WORK/x_player" "$ROOT/tests/e2e/x_player.c" -lX11 -lXtst
+cc -O2 -o "$WORK/x_player" "$ROOT/bench/x_player.c" -lX11 -lXtst
 press() { "$WORK/x_player" keys - > /dev/null; }  # lines "AT_MS KEY HOLD_MS" on stdin
 start_game_on_xvfb
 echo "0 f 100" | press   # into the folder

@@ -29,7 +29,7 @@ endif()
 # drops (x_player), checked against the trace, the record file and save.dat.
 pkg_check_modules(KODOBAN_XTST QUIET IMPORTED_TARGET x11 xtst)
 if(TARGET Kodoban AND KODOBAN_XTST_FOUND)
-  add_executable(kodoban-x-player ${CMAKE_CURRENT_LIST_DIR}/x_player.c)
+  add_executable(kodoban-x-player ${PROJECT_SOURCE_DIR}/bench/x_player.c)
   target_link_libraries(kodoban-x-player PRIVATE PkgConfig::KODOBAN_XTST)
   add_test(NAME e2e_scripted_player
            COMMAND python3 ${CMAKE_CURRENT_LIST_DIR}/scripted_player.py ${CMAKE_BINARY_DIR}

@@ -1,4 +1,5 @@
-/* The hands of the scripted player: real X input for the game on a private X server.
+/* Real X input for the game on a private X server: the hands of the scripted player in
+ * tests/e2e and of the benchmarks that browse and drum (the bench/ scripts).
  *
  *   x_player keys FILE   presses keys from FILE, one per line: "AT_MS KEY HOLD_MS", AT_MS a
  *                        CLOCK_MONOTONIC time in ms (0 = at once, right after the previous
