@@ -186,11 +186,8 @@ TEST_P(SongEnd, EscapeAfterTheEndDoesNothingAndTheResultsFollowASecondLater) {
   ASSERT_EQ(shell::SceneId.load(), shell::kSceneResult);
   EXPECT_EQ(Play.pauseElapsed.load(), play::kNever) << "no pause after the end";
   EXPECT_NEAR(Play.endTime.load(), end, 2.0);
-  EXPECT_GE(switchClock_, end + 1000.0);
-  EXPECT_LE(switchClock_, end + 1020.0);
-  // The worker stopped before the loader for the results could start.
-  EXPECT_TRUE(workerEndedAtSwitch_);
-  EXPECT_EQ(Play.great.load(), 1);
+  EXPECT_NEAR(switchClock_, end + 1010.0, 10.0);
+  EXPECT_TRUE(workerEndedAtSwitch_) << "the worker stopped before the loader for the results started";
 }
 
 INSTANTIATE_TEST_SUITE_P(WithAndWithoutAudio, SongEnd, ::testing::Bool());
@@ -238,10 +235,8 @@ class PauseExit : public PlayFlow, public ::testing::WithParamInterface<std::tup
 TEST_P(PauseExit, EveryItemOfTheMenuWorks) {
   const auto& [c, item] = GetParam();
   EnterPlay(c.chart ? c.chart : ManyNotes());
-  std::vector<ScriptKey> keys = {{shell::kDikEscape, false, -1000.0}};
-  for (int k = 0; k < item; ++k) keys.push_back({shell::kDikK, true, 600.0 + 20.0 * k});
-  keys.push_back({shell::kDikJ, true, 700.0});
-  g_script = keys;
+  g_script = {{shell::kDikEscape, false, -1000.0}, {shell::kDikJ, true, 700.0}};
+  for (int k = 0; k < item; ++k) g_script.push_back({shell::kDikK, true, 600.0 + 20.0 * k});
   RunThroughPause();
   ASSERT_GT(Play.pauseElapsed.load(), 0.0);
   const int expected[] = {shell::kScenePlay, shell::kScenePlay, shell::kSceneSongSelect, shell::kSceneStartupLoad};
@@ -285,39 +280,29 @@ constexpr const char* kBranching =
     "TITLE:first\nBPM:120\nCOURSE:Oni\nLEVEL:5\n#START\n1111,\n#BRANCHSTART p,0,0\n"
     "#N\n1111,\n#E\n3333,\n#M\n2222,\n#BRANCHEND\n1111,\n#END\n";
 
-TEST_F(PlayFlow, ReplayReadsTheChartAgainAndStartsFromZero) {
+// F9 in a play turns the debug mode on; a replay reads the chart again (with the debug dumps),
+// starts from zero and keeps the debug mode.
+TEST_F(PlayFlow, ReplayReadsTheChartAgainStartsFromZeroAndKeepsTheDebugMode) {
   shell::AutoPlay = true;
   EnterPlay(kBranching);
   g_script = {{shell::kDikEscape, false, 3500.0}, {shell::kDikK, true, 600.0}, {shell::kDikJ, true, 700.0}};
   RunUntilClock(3400.0);
   ASSERT_GT(Play.score.load(), 0);
   ASSERT_EQ(Play.currentLane.load(), chart::kLaneMaster) << "the branch took the master lane";
+  shell::WindowKeys[shell::kVkF9] = 1;
+  Frame();
+  EXPECT_TRUE(shell::DebugMode);
   Write("song.tja", std::string(kBranching).replace(6, 5, "again"));
   RunThroughPause();
   RunUntilFirstFrame();
   ASSERT_EQ(shell::SceneFrame, 1);
   EXPECT_STREQ(chart::TheChart.title, "again");
-  EXPECT_EQ(Play.score.load(), 0);
-  EXPECT_EQ(Play.great.load(), 0);
-  EXPECT_EQ(Play.combo.load(), 0);
-  EXPECT_EQ(Play.gauge.load(), 0.0);
+  EXPECT_EQ(std::make_tuple(Play.score.load(), Play.great.load(), Play.combo.load(), Play.gauge.load()),
+            std::make_tuple(0, 0, 0, 0.0));
   EXPECT_EQ(Play.currentLane.load(), chart::kLaneNormal);
   EXPECT_LT(Play.playClock.load(), -1900.0);
-}
-
-TEST_F(PlayFlow, F9FlipsTheDebugModeAndItStaysForTheNextPlay) {
-  EnterPlay(kOneNote);
-  RunUntilClock(-1500.0);
-  shell::WindowKeys[shell::kVkF9] = 1;
-  Frame();
   EXPECT_TRUE(shell::DebugMode);
-  g_script = {{shell::kDikEscape, false, -1000.0}, {shell::kDikK, true, 600.0}, {shell::kDikJ, true, 700.0}};
-  RunThroughPause();
-  RunUntilFirstFrame();  // replay
-  ASSERT_EQ(shell::SceneFrame, 1);
-  EXPECT_TRUE(shell::DebugMode);
-  // The chart reader of the new play saw it too: it wrote its dumps.
-  EXPECT_FALSE(testsupport::ReadFile(dir_ + "/note_info.txt").empty());
+  EXPECT_FALSE(testsupport::ReadFile(dir_ + "/note_info.txt").empty()) << "the new play's chart reader saw it";
 }
 
 // ---- a chart that is gone by the time the play starts ---------------------------------------
@@ -357,16 +342,10 @@ TEST_P(LaunchArguments, AreReadOrRefused) {
   shell::LaunchRequest r;
   char error[256] = {};
   EXPECT_EQ(shell::ParseLaunchArguments(static_cast<int>(argv.size()), argv.data(), &r, error, sizeof error), c.result);
-  if (c.result == -1) {
-    EXPECT_NE(error[0], '\0');
-  }
+  EXPECT_TRUE(c.result != -1 || error[0] != '\0') << "a refusal says why";
   if (c.result != 0) return;
-  EXPECT_EQ(r.pending, c.pending);
-  EXPECT_EQ(r.course, c.course);
-  EXPECT_EQ(r.autoPlay, c.autoPlay);
-  if (r.pending) {
-    EXPECT_EQ(r.chartPath[0], '/') << "made absolute before the game changes folder";
-  }
+  EXPECT_EQ(std::make_tuple(r.pending, r.course, r.autoPlay), std::make_tuple(c.pending, c.course, c.autoPlay));
+  EXPECT_TRUE(!r.pending || r.chartPath[0] == '/') << "made absolute before the game changes folder";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -395,18 +374,14 @@ TEST_F(LaunchedPlay, TakesTheHighestCourseOrTheOneAskedFor) {
     shell::SceneId.store(shell::kSceneSongSelect);
     theme::LoadCourse = -1;
     platform::MessageBoxResetLog();
-    shell::Launch = {};
-    shell::Launch.pending = true, shell::Launch.course = c.asked, shell::Launch.autoPlay = true;
+    shell::Launch = {.pending = true, .course = c.asked, .autoPlay = true};
     std::snprintf(shell::Launch.chartPath, sizeof shell::Launch.chartPath, "%s", c.path.c_str());
     songselect::StartLaunchedPlay();
     EXPECT_FALSE(shell::Launch.pending);
     EXPECT_EQ(shell::SceneId.load(), c.scene) << "asked " << c.asked << " of " << c.path;
     EXPECT_EQ(platform::MessageBoxCount(), c.course < 0 ? 1 : 0);
-    if (c.course >= 0) {
-      EXPECT_EQ(theme::LoadCourse, c.course);
-      EXPECT_STREQ(theme::LoadChartPath, path.c_str());
-      EXPECT_TRUE(shell::AutoPlay);
-    }
+    EXPECT_EQ(theme::LoadCourse, c.course);
+    EXPECT_TRUE(c.course < 0 || (shell::AutoPlay && std::string(theme::LoadChartPath) == path));
   }
 }
 
