@@ -25,16 +25,13 @@ class ResultDrawTest : public gfxtest::GraphicsTest {
     gfxtest::GraphicsTest::SetUp();
     theme::SetDefaultLayouts();
     theme::ResetResultHandles();
-    auto solid = [](const char* name, int w, int h, uint32_t c) {
-      return graphics::LoadTexture(gfxtest::WriteSolidPng(name, w, h, c).c_str());
-    };
-    ra::Clear = solid("clear.png", 640, 480, kClearBg);
-    ra::Failed = solid("failed.png", 640, 480, kFailedBg);
-    ra::MessageClear = solid("mc.png", 60, 40, kClearMsg);
-    ra::MessageFailed = solid("mf.png", 60, 40, kFailedMsg);
-    ra::MessageFullcombo = solid("fc.png", 40, 40, kFullCombo);
-    ra::LoadBgEnd = solid("end.png", 640, 480, 0xFF000000);
-    ra::LoadSave = solid("save.png", 100, 60, kSave);
+    ra::Clear = Solid("clear.png", 640, 480, kClearBg);
+    ra::Failed = Solid("failed.png", 640, 480, kFailedBg);
+    ra::MessageClear = Solid("mc.png", 60, 40, kClearMsg);
+    ra::MessageFailed = Solid("mf.png", 60, 40, kFailedMsg);
+    ra::MessageFullcombo = Solid("fc.png", 40, 40, kFullCombo);
+    ra::LoadBgEnd = Solid("end.png", 640, 480, 0xFF000000);
+    ra::LoadSave = Solid("save.png", 100, 60, kSave);
     ra::TitleFont = graphics::CreateGameFont("ＭＳ ゴシック", 30);
     ra::SubTitleFont = graphics::CreateGameFont("ＭＳ ゴシック", 26);
     graphics::UploadPendingTextures();
