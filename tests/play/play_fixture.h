@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <unistd.h>
 #include <string>
@@ -112,19 +113,23 @@ inline play::SimResult PlayTja(const std::string& path, const play::SimOptions& 
   return r;
 }
 
-// Judgement codes of one note, in order.
-inline std::vector<int> CodesOf(const play::SimResult& r, int note) {
-  std::vector<int> out;
-  for (const auto& j : r.judgements)
-    if (j.note == note) out.push_back(j.code);
-  return out;
+// The items of a play's outcome, each formatted by its fields and joined with spaces.
+template <class T, class... F> std::string Join(const std::vector<T>& items, const char* format, F T::*... fields) {
+  std::string out;
+  char b[64];
+  for (const T& i : items) out += std::string(b, std::snprintf(b, sizeof b, format, i.*fields...));
+  return out.substr(out.empty() ? 0 : 1);
 }
-
-// Clock of the first judgement of a note with a code, or NaN.
-inline double ClockOf(const play::SimResult& r, int note, int code) {
-  for (const auto& j : r.judgements)
-    if (j.note == note && j.code == code) return j.clock;
-  return NAN;
+// "clock:note:code" of every judgement, "clock:from>to" of every lane change, "state/hits" of
+// every note record.
+inline std::string Judgements(const play::SimResult& r) {
+  using J = play::SimJudgement;
+  return Join(r.judgements, " %g:%d:%d", &J::clock, &J::note, &J::code);
 }
+inline std::string Lanes(const play::SimResult& r) {
+  using L = play::SimLaneChange;
+  return Join(r.lanes, " %g:%d>%d", &L::clock, &L::from, &L::to);
+}
+inline std::string Notes(const play::SimResult& r) { return Join(r.notes, " %d/%d", &play::SimNote::state, &play::SimNote::hits); }
 
 }  // namespace playtest

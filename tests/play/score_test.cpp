@@ -5,14 +5,16 @@
 #include "play_fixture.h"
 
 using namespace playtest;
+using play::GaugeBadStep, play::GaugeGoodStep, play::GaugeGreatStep;
+using play::kMoodCleared, play::kMoodFull, play::kMoodMiss, play::kMoodNormal, play::kNever;
 
 namespace {
 
 struct ScoreCase {
-  int init, diff, combo, kind;
+  int start, init, diff, combo, kind;
   bool gogo;
   double factor;
-  int added;
+  int after;
 };
 class ScoreTable : public ::testing::TestWithParam<ScoreCase> {};
 
@@ -21,30 +23,23 @@ class ScoreTable : public ::testing::TestWithParam<ScoreCase> {};
 TEST_P(ScoreTable, Addition) {
   const ScoreCase& c = GetParam();
   ChartBuilder b;
-  play::Play.playClock.store(5000.0);
+  play::Play.score.store(c.start);
   play::Play.scoreInit = c.init;
   play::Play.scoreDiff = c.diff;
   play::Play.combo.store(c.combo);
   play::AddScore(c.kind, c.gogo, c.factor);
-  EXPECT_EQ(play::Play.score.load(), c.added);
+  EXPECT_EQ(play::Play.score.load(), c.after);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Worked, ScoreTable,
-    ::testing::Values(ScoreCase{300, 80, 23, 3, false, 0.25, 230},  // init 300, diff 80, combo 23
-                      ScoreCase{455, 0, 1, 1, false, 0.5, 220},     // a Good at 455: 227.5 -> 227 -> 220
-                      ScoreCase{500, 100, 150, 1, true, 1.0, 1800}, // gogo Great: (500 + 1000) x 1.2
-                      ScoreCase{0, 0, 0, 5, true, 1.0, 360},        // a roll hit in gogo
-                      ScoreCase{0, 0, 0, 6, false, 1.0, 360}));     // a big roll hit
-
-TEST(Score, AbsurdParametersSaturateInsteadOfOverflowing) {
-  ChartBuilder b;
-  play::Play.score.store(2147483000);
-  play::Play.scoreInit = play::Play.scoreDiff = 2000000000;
-  play::Play.combo.store(150);
-  play::AddScore(3, true, 1.0);
-  EXPECT_EQ(play::Play.score.load(), 2147483647);
-}
+    ::testing::Values(ScoreCase{0, 300, 80, 23, 3, false, 0.25, 230},  // init 300, diff 80, combo 23
+                      ScoreCase{0, 455, 0, 1, 1, false, 0.5, 220},     // a Good at 455: 227.5 -> 227 -> 220
+                      ScoreCase{0, 500, 100, 150, 1, true, 1.0, 1800}, // gogo Great: (500 + 1000) x 1.2
+                      ScoreCase{0, 0, 0, 0, 5, true, 1.0, 360},        // a roll hit in gogo
+                      ScoreCase{0, 0, 0, 0, 6, false, 1.0, 360},       // a big roll hit
+                      // absurd parameters saturate instead of overflowing
+                      ScoreCase{2147483000, 2000000000, 2000000000, 150, 3, true, 1.0, 2147483647}));
 
 TEST(ScoreInPlay, TenthAndHundredthNotesOfACombo) {
   ChartBuilder b;
@@ -82,80 +77,79 @@ TEST(Combo, StampsVoicesAndBreaks) {
   EXPECT_EQ(play::Play.comboStamps[1].time.load(), play::kNeverPast);
 }
 
-class Gauge : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ChartBuilder b;
-    play::Play.gaugeNotes = 100;
-    play::Play.clearThreshold = 80;
-    play::Play.playClock.store(1234.0);
-  }
-  void Set(double gauge, int mood) {
-    play::Play.gauge.store(gauge);
-    play::Play.mood.store(mood);
-  }
+struct GaugeCase {
+  int notes;
+  double from;
+  int mood;
+  void (*step)();
+  double after;
+  int moodAfter;
 };
+class GaugeStep : public ::testing::TestWithParam<GaugeCase> {};
 
-// Step sizes (of 100 notes: +1.3, +0.65, -2.6), the floor at 0, the top at exactly 100 (full),
-// and no steps without notes.
-TEST_F(Gauge, StepSizesAndEnds) {
-  Set(50.0, play::kMoodNormal);
-  play::GaugeGreatStep();
-  EXPECT_DOUBLE_EQ(play::Play.gauge.load(), 51.3);
-  play::GaugeGoodStep();
-  EXPECT_DOUBLE_EQ(play::Play.gauge.load(), 51.95);
-  play::GaugeBadStep();
-  EXPECT_DOUBLE_EQ(play::Play.gauge.load(), 49.35);
-  Set(1.0, play::kMoodNormal);
-  play::GaugeBadStep();
-  EXPECT_EQ(play::Play.gauge.load(), 0.0);
-  play::Play.gaugeNotes = 200;
-  Set(99.9, play::kMoodCleared);
-  play::GaugeGreatStep();
-  EXPECT_EQ(play::Play.gauge.load(), 100.0);
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodFull);
-  EXPECT_EQ(play::Play.previousMood.load(), play::kMoodCleared);
-  EXPECT_EQ(play::Play.fullTime.load(), 1234.0);
-  play::Play.gaugeNotes = 0;
-  Set(10.0, play::kMoodNormal);
-  play::GaugeGreatStep();
-  play::GaugeBadStep();
-  EXPECT_EQ(play::Play.gauge.load(), 10.0);
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodNormal);
+TEST_P(GaugeStep, SizeEndsAndMood) {
+  const GaugeCase& c = GetParam();
+  ChartBuilder b;
+  play::Play.gaugeNotes = c.notes;
+  play::Play.clearThreshold = 80;
+  play::Play.gauge.store(c.from);
+  play::Play.mood.store(c.mood);
+  c.step();
+  EXPECT_NEAR(play::Play.gauge.load(), c.after, 1e-9);
+  EXPECT_EQ(play::Play.mood.load(), c.moodAfter);
 }
 
-TEST_F(Gauge, MoodsClearMissAndReturn) {
-  Set(79.0, play::kMoodNormal);
-  play::GaugeGreatStep();  // crossing the threshold clears
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodCleared);
-  EXPECT_EQ(play::Play.clearedTime.load(), 1234.0);
-  // A miss above the threshold returns to cleared at the next Great, cleared as before.
-  play::Play.clearedTime.store(100.0);
-  Set(95.0, play::kMoodCleared);
-  play::GaugeBadStep();  // 92.4
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodMiss);
-  play::GaugeGreatStep();
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodCleared);
-  EXPECT_EQ(play::Play.clearedTime.load(), 100.0);
-  // Below the threshold the miss mood lasts until the next Great or Good: then normal.
-  Set(80.5, play::kMoodCleared);
-  play::GaugeBadStep();  // 77.9
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodMiss);
-  EXPECT_EQ(play::Play.previousMood.load(), play::kMoodCleared);
-  play::Play.playClock.store(2000.0);
-  play::GaugeGoodStep();  // 78.55
-  EXPECT_EQ(play::Play.mood.load(), play::kMoodNormal);
-  EXPECT_EQ(play::Play.enteredNormalTime.load(), 2000.0);
-  EXPECT_EQ(play::Play.lastMissMoodTime.load(), 2000.0);
-  EXPECT_EQ(play::Play.clearedTime.load(), play::kNever);
+// Of 100 notes: +1.3, +0.65, -2.6; the floor at 0, the top at exactly 100 (full), no steps
+// without notes; crossing the threshold of 80 clears, a miss sets the miss mood, the next
+// Great above the threshold returns to cleared and the next Great or Good below it to normal.
+INSTANTIATE_TEST_SUITE_P(Steps, GaugeStep,
+                         ::testing::Values(GaugeCase{100, 50.0, kMoodNormal, GaugeGreatStep, 51.3, kMoodNormal},
+                                           GaugeCase{100, 50.0, kMoodNormal, GaugeGoodStep, 50.65, kMoodNormal},
+                                           GaugeCase{100, 50.0, kMoodNormal, GaugeBadStep, 47.4, kMoodMiss},
+                                           GaugeCase{100, 1.0, kMoodNormal, GaugeBadStep, 0.0, kMoodMiss},
+                                           GaugeCase{200, 99.9, kMoodCleared, GaugeGreatStep, 100.0, kMoodFull},
+                                           GaugeCase{0, 10.0, kMoodNormal, GaugeGreatStep, 10.0, kMoodNormal},
+                                           GaugeCase{0, 10.0, kMoodNormal, GaugeBadStep, 10.0, kMoodNormal},
+                                           GaugeCase{100, 79.0, kMoodNormal, GaugeGreatStep, 80.3, kMoodCleared},
+                                           GaugeCase{100, 95.0, kMoodCleared, GaugeBadStep, 92.4, kMoodMiss},
+                                           GaugeCase{100, 92.4, kMoodMiss, GaugeGreatStep, 93.7, kMoodCleared},
+                                           GaugeCase{100, 78.0, kMoodMiss, GaugeGoodStep, 78.65, kMoodNormal}));
+
+// The moments the soul's pictures follow: cleared when the threshold is crossed and kept
+// through a miss above it, normal again after a miss below the threshold, which forgets the
+// clearing, and full with the mood before it.
+TEST(GaugeMood, Moments) {
+  ChartBuilder b;
+  play::Play.gaugeNotes = 100;
+  play::Play.clearThreshold = 80;
+  play::Play.gauge.store(79.0);
+  const std::pair<double, void (*)()> steps[] = {{1000, GaugeGreatStep}, {2000, GaugeGreatStep}, {3000, GaugeGreatStep},
+                                                 {4000, GaugeBadStep},   {5000, GaugeGreatStep}, {6000, GaugeBadStep}};
+  std::vector<double> cleared;  // 80.3 81.6 82.9 80.3 (miss) 81.6 (cleared) 79.0 (miss)
+  for (const auto& [clock, step] : steps) {
+    play::Play.playClock.store(clock);
+    step();
+    cleared.push_back(play::Play.clearedTime.load());
+  }
+  EXPECT_EQ(cleared, std::vector<double>(6, 1000.0));
+  EXPECT_EQ(std::pair(play::Play.mood.load(), play::Play.previousMood.load()), std::pair(int(kMoodMiss), int(kMoodCleared)));
+  play::Play.playClock.store(7000.0);
+  GaugeGoodStep();
+  EXPECT_EQ((std::vector<double>{play::Play.enteredNormalTime, play::Play.lastMissMoodTime, play::Play.clearedTime}),
+            (std::vector<double>{7000, 7000, kNever}));
+  play::Play.gauge.store(99.5);
+  play::Play.mood.store(kMoodCleared);
+  GaugeGreatStep();
+  EXPECT_EQ(std::pair(play::Play.previousMood.load(), play::Play.fullTime.load()), std::pair(int(kMoodCleared), 7000.0));
 }
 
-TEST_F(Gauge, StepStampsFollowTheWholePart) {
+TEST(GaugeStamps, StepStampsFollowTheWholePart) {
+  ChartBuilder b;
   const double untouched = play::Play.gaugeStepClock[0].load();
   play::Play.beatClock.store(77.0);
-  Set(3.5, play::kMoodNormal);
+  play::Play.gauge.store(3.5);
   play::StampGaugeSteps(500.0);
-  Set(0.2, play::kMoodNormal);
+  play::Play.gauge.store(0.2);
   play::StampGaugeSteps(600.0);
   // 1 .. 3 stamped at 500, then 1 and 2 again at 600 on the way down; value 0 never.
   std::vector<double> clocks;
