@@ -1,24 +1,27 @@
 // The generated default theme and demo songs: every picture and sound is usable, the stage
 // sets are complete, animated sets really move, loops join, and the demo charts load with
-// kodoban-chart with every note on the beat grid of their music.
+// every note on the beat grid of their music.
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "chart/chart.h"
 #include "support/files.h"
+#include "theme/bg_script.h"
+#include "theme/stage.h"
 
 namespace {
 
@@ -58,10 +61,8 @@ TEST(DefaultThemeFiles, EveryPictureLoadsAndEverySoundIs16BitPcm) {
   }
   EXPECT_GT(pictures, 500);
   EXPECT_GT(sounds, 100);
-  for (const char* k : {"1", "2"}) {
-    for (const char* state : {"_miss.png", "_clear.png"})
-      EXPECT_TRUE(Exists(ThemeDir() + "/Play/Bg/upper/bg_" + k + state)) << k << state;
-  }
+  for (const char* set : {"1_miss", "1_clear", "2_miss", "2_clear"})
+    EXPECT_TRUE(Exists(ThemeDir() + "/Play/Bg/upper/bg_" + set + ".png")) << set;
 }
 
 // ---- pixels and samples ----
@@ -99,23 +100,47 @@ double Difference(const Pixels& a, const Pixels& b) {
   });
 }
 
-TEST(DefaultThemePictures, AnimatedSetsChangeFromFrameToFrame) {
-  const std::vector<std::pair<std::string, int>> sets = {
-      {"Play/Chara/chara_p1", 5},       {"Play/Chara/chara_p1_gogo", 4}, {"Play/Chara/chara_p1_miss", 2},
-      {"Play/Sfield/fire", 8},          {"Play/Splash/splash", 50},      {"Play/Effect/effect_hit_red", 20},
-      {"Play/Effect/effect_hit_blue", 20}, {"Play/Soul/soul", 22},       {"Play/Bg/fiver/fiver_1", 10},
-      {"Play/Bg/fiver/fiver_2", 10},    {"Result/Soul/fire_p1", 20},     {"SongSelect/Chara/chara_p1", 6},
-      {"Play/Dancer/1/dance_1", 6},     {"Play/Dancer/2/dance_2", 6},    {"Play/Chibi/1/chibi_1", 7},
-      {"Play/Chibi/2/chibi_1", 5},      {"Play/Chibi/Soul/chibi_1", 4},  {"Play/Soul/soulgauge_hard_p1", 24}};
-  for (const auto& [base, n] : sets) {
-    // The soul set's first two pictures are the icon and its glow; the gauge's first four
-    // are its parts: the animation starts after them.
-    int first = base == "Play/Soul/soul" ? 3 : (base.find("soulgauge") != std::string::npos ? 5 : 1);
-    for (int k = first; k < n; ++k) {
-      Pixels a = LoadPixels(base + "_" + std::to_string(k) + ".png"), b = LoadPixels(base + "_" + std::to_string(k + 1) + ".png");
-      ASSERT_FALSE(a.rgba.empty()) << base << " " << k;
-      EXPECT_GT(Difference(a, b), 0.002) << base << " frames " << k << " and " << k + 1 << " look the same";
+std::vector<std::string> Numbered(const std::string& base, int first, int last) {
+  std::vector<std::string> names;
+  for (int k = first; k <= last; ++k) names.push_back(base + "_" + std::to_string(k) + ".png");
+  return names;
+}
+
+// Pictures the player must tell apart: each frame of an animation from the next, each digit of
+// a number set and each course symbol from every other (the symbols in shape as well).
+TEST(DefaultThemePictures, FramesDigitsAndCourseSymbolsLookDistinct) {
+  struct Group {
+    std::vector<std::string> pictures;
+    bool everyPair = false;
+    double minDifference = 0.002;
+  };
+  // The soul set starts with the icon and its glow, the gauge with its four parts.
+  std::vector<Group> groups = {
+      {Numbered("Play/Chara/chara_p1", 1, 5)}, {Numbered("Play/Chara/chara_p1_gogo", 1, 4)},
+      {Numbered("Play/Chara/chara_p1_miss", 1, 2)}, {Numbered("Play/Sfield/fire", 1, 8)},
+      {Numbered("Play/Splash/splash", 1, 50)}, {Numbered("Play/Effect/effect_hit_red", 1, 20)},
+      {Numbered("Play/Soul/soul", 3, 22)}, {Numbered("Play/Bg/fiver/fiver_1", 1, 10)},
+      {Numbered("Result/Soul/fire_p1", 1, 20)}, {Numbered("SongSelect/Chara/chara_p1", 1, 6)},
+      {Numbered("Play/Dancer/1/dance_1", 1, 6)}, {Numbered("Play/Chibi/1/chibi_1", 1, 7)},
+      {Numbered("Play/Chibi/2/chibi_1", 1, 5)}, {Numbered("Play/Chibi/Soul/chibi_1", 1, 4)},
+      {Numbered("Play/Soul/soulgauge_hard_p1", 5, 24)},
+      {Numbered("Play/Number/combo", 0, 9), true, 0.05}, {Numbered("SongSelect/Number/score", 0, 9), true, 0.05},
+      {Numbered("Result/Number/score", 0, 9), true, 0.05}, {Numbered("Result/Number/score_s", 0, 9), true, 0.05},
+      {{"Result/Symbol/easy.png", "Result/Symbol/normal.png", "Result/Symbol/hard.png", "Result/Symbol/oni.png",
+        "Result/Symbol/edit.png"}, true, 0.2}};
+  for (const Group& g : groups) {
+    std::vector<Pixels> p;
+    for (const std::string& name : g.pictures) {
+      p.push_back(LoadPixels(name));
+      ASSERT_FALSE(p.back().rgba.empty()) << name;
+      EXPECT_TRUE(!g.everyPair || p.back().Share([](const uint8_t* c, size_t) { return c[3] > 128; }) > 0.08) << name;
+      for (size_t j = g.everyPair || p.size() < 2 ? 0 : p.size() - 2; j + 1 < p.size(); ++j)
+        EXPECT_GT(Difference(p.back(), p[j]), g.minDifference) << name << " looks like " << g.pictures[j];
     }
+  }
+  for (size_t i = 1; i < 5; ++i) {
+    const Pixels &a = LoadPixels(groups.back().pictures[i]), &b = LoadPixels(groups.back().pictures[i - 1]);
+    EXPECT_GT(a.Share([&](const uint8_t* p, size_t at) { return (p[3] > 128) != (b.rgba[at + 3] > 128); }), 0.03) << i;
   }
 }
 
@@ -138,19 +163,6 @@ TEST(DefaultThemePictures, BigNotesAreBiggerAndColoursTellNotesApart) {
   EXPECT_TRUE(r[0] > 180 && r[1] > 140 && r[2] < 120) << "roll is yellow";
 }
 
-TEST(DefaultThemePictures, CourseSymbolsDifferInColourAndShape) {
-  const char* const courses[5] = {"easy", "normal", "hard", "oni", "edit"};
-  std::vector<Pixels> sym;
-  for (const char* c : courses) sym.push_back(LoadPixels(std::string("Result/Symbol/") + c + ".png"));
-  for (size_t i = 0; i < sym.size(); ++i)
-    for (size_t j = i + 1; j < sym.size(); ++j) {
-      // Compare the silhouettes (alpha) and the colours separately.
-      double shape = sym[i].Share([&](const uint8_t* p, size_t at) { return (p[3] > 128) != (sym[j].rgba[at + 3] > 128); });
-      EXPECT_GT(shape, 0.03) << courses[i] << " and " << courses[j] << " share a shape";
-      EXPECT_GT(Difference(sym[i], sym[j]), 0.2) << courses[i] << " and " << courses[j] << " look alike";
-    }
-}
-
 // Backgrounds must show a picture, not one flat fill; full-screen pictures are opaque.
 TEST(DefaultThemePictures, BackgroundsShowMoreThanAFlatFill) {
   for (const char* rel : {"Result/Bg/clear.png", "Result/Bg/failed.png", "SongSelect/Bg/bg.png",
@@ -167,21 +179,6 @@ TEST(DefaultThemePictures, BackgroundsShowMoreThanAFlatFill) {
     const double n = p.rgba.size() / 4, mean = sum / n;
     EXPECT_GT(std::sqrt(std::max(0.0, sum2 / n - mean * mean)), 12.0) << rel << " is nearly one flat colour";
     EXPECT_LT(p.Share([](const uint8_t* c, size_t) { return c[3] < 250; }), 0.01) << rel;
-  }
-}
-
-// Every digit of every number set is drawn, and no two digits of a set look alike.
-TEST(DefaultThemePictures, EveryNumberSetHasTenDistinctDigits) {
-  for (const char* base : {"Play/Number/combo", "Play/Number/combo_l", "Play/Number/combo_balloon", "Play/Number/roll",
-                           "Play/Number/burst", "Play/Number/score", "SongSelect/Number/score", "Result/Number/score",
-                           "Result/Number/score_s"}) {
-    std::vector<Pixels> d;
-    for (int i = 0; i <= 9; ++i) {
-      d.push_back(LoadPixels(std::string(base) + "_" + std::to_string(i) + ".png"));
-      ASSERT_FALSE(d[i].rgba.empty()) << base << " " << i;
-      EXPECT_GT(d[i].Share([](const uint8_t* p, size_t) { return p[3] > 128; }), 0.08) << base << " digit " << i << " is hardly drawn";
-      for (int j = 0; j < i; ++j) EXPECT_GT(Difference(d[i], d[j]), 0.05) << base << ": " << i << " looks like " << j;
-    }
   }
 }
 
@@ -250,72 +247,54 @@ std::vector<std::string> Lines(const std::string& text) {
   return out;
 }
 
+// The scripts as the game reads them: normal and clear layers, appearing and moving, every
+// picture there, and between the two a good part of what the script language can do.
 TEST(DefaultThemeStages, ScriptsUseAppearMotionAndClearLayersWithExistingImages) {
-  std::set<std::string> commandsSeen;
+  std::set<int> appears, motions;
   for (const std::string n : {"1", "2"}) {
-    std::string dir = ThemeDir() + "/Play/Bg/dancer_" + n, text = ReadFile(dir + "/dancer_bg.ini");
-    ASSERT_FALSE(text.empty());
-    std::map<std::string, int> kinds;  // normal and clear layers, appearing and moving commands
-    for (const std::string& l : Lines(text)) {
-      if (l.empty() || l[0] != '#') continue;
-      const std::string cmd = l.substr(0, l.find('('));
-      commandsSeen.insert(cmd);
-      if (cmd == "#BG_NAME" || cmd == "#CLEAR_BG_NAME") {
-        ++kinds[cmd];
-        size_t a = l.find('('), b = l.find(')');
-        ASSERT_NE(b, std::string::npos) << l;
-        EXPECT_TRUE(Exists(dir + "/" + l.substr(a + 1, b - a - 1))) << l;
+    theme::LoadBgScriptWith((ThemeDir() + "/Play/Bg/dancer_" + n).c_str(), [](const char* path) { return Exists(path) ? 1 : -1; });
+    EXPECT_TRUE(theme::BgNormalList.count > 0 && theme::BgClearList.count > 0) << n;
+    std::set<int> seen[2];
+    for (const theme::BgLayerList* list : {&theme::BgNormalList, &theme::BgClearList})
+      for (const theme::BgLayer& l : std::vector(list->layers, list->layers + list->count)) {
+        EXPECT_EQ(l.image, 1) << n;
+        seen[0].insert(l.appear_code), seen[1].insert(l.motion_code);
       }
-      if (cmd.rfind("#APPEAR_", 0) == 0) ++kinds["appear"];
-      if (cmd == "#ROTATE" || cmd == "#BLINK" || cmd.find("#MOVE_") == 0 || cmd == "#FLAME_CHANGE" || cmd == "#BLINK_WAIT") ++kinds["motion"];
-      EXPECT_LT(l.size(), 255u);
-    }
-    for (const char* kind : {"#BG_NAME", "#CLEAR_BG_NAME", "appear", "motion"}) EXPECT_GT(kinds[kind], 0) << n << " " << kind;
+    EXPECT_TRUE(seen[0].size() > 1 && seen[1].size() > 1) << n;
+    appears.insert(seen[0].begin(), seen[0].end()), motions.insert(seen[1].begin(), seen[1].end());
   }
-  // Between them the two scripts show off a good part of the commands.
-  EXPECT_GE(commandsSeen.size(), 25u);
+  EXPECT_GE(appears.size() + motions.size(), 24u);
 }
 
-std::map<std::string, std::string> IniKeys(const std::string& text) {
-  std::map<std::string, std::string> kv;
-  for (const std::string& l : Lines(text))
-    if (!l.empty() && l[0] != ';' && l.find('=') != std::string::npos) kv[l.substr(0, l.find('='))] = l.substr(l.find('=') + 1);
-  return kv;
-}
-std::vector<int> Ints(const std::string& s) {
-  std::vector<int> v;
-  std::regex number("[0-9]+");
-  for (auto it = std::sregex_iterator(s.begin(), s.end(), number); it != std::sregex_iterator(); ++it) v.push_back(std::stoi(it->str()));
-  return v;
-}
-
+// The sets as the game reads them: every frame an order names is there, for every kind.
 TEST(DefaultThemeStages, DancerAndChibiSetsHaveEveryFrameTheirOrdersName) {
+  auto exists = [](const std::string& dir, const char* kind, int sort, int frame) {
+    return Exists(dir + "/" + kind + "_" + std::to_string(sort) + "_" + std::to_string(frame) + ".png");
+  };
   for (const std::string n : {"1", "2"}) {
-    std::string dir = ThemeDir() + "/Play/Dancer/" + n;
-    auto kv = IniKeys(ReadFile(dir + "/dancer.ini"));
-    int sorts = std::atoi(kv["dance_sort"].c_str());
-    ASSERT_GE(sorts, 1);
-    EXPECT_EQ(Ints(kv["dance_x"]).size(), 5u);
-    EXPECT_GE(Ints(kv["dance_y"]).size(), size_t(sorts)) << "a height for every kind of dancer";
-    // Without the random pattern slot d dances with kind d: all five slots need a kind.
-    EXPECT_TRUE(kv["dance_pattern"] == "1" || sorts >= 5) << "set " << n;
-    for (int s = 1; s <= sorts; ++s) {
-      for (const char* order : {"dance", "appear"}) {
-        for (int f : Ints(kv[std::string(order) + "_order"]))
-          EXPECT_TRUE(Exists(dir + "/" + order + "_" + std::to_string(s) + "_" + std::to_string(f) + ".png"));
-      }
+    const std::string dir = ThemeDir() + "/Play/Dancer/" + n;
+    theme::DancerSet d;
+    theme::ResetDancerSet(&d);
+    ASSERT_TRUE(theme::ReadDancerIni((dir + "/dancer.ini").c_str(), &d));
+    // Placed in every slot and at a height for every kind; without the random pattern slot d
+    // dances with kind d, so all five slots need a kind.
+    EXPECT_TRUE(d.dance_x[4] > 0 && d.dance_y[d.sort_count - 1] > 0 && (d.dance_pattern == 1 || d.sort_count >= 5)) << n;
+    for (int s = 1; s <= d.sort_count; ++s) {
+      for (int i = 0; i < d.dance_order_count; ++i) EXPECT_TRUE(exists(dir, "dance", s, d.dance_order[i] + 1)) << n;
+      for (int i = 0; i < d.appear_order_count; ++i) EXPECT_TRUE(exists(dir, "appear", s, d.appear_order[i] + 1)) << n;
     }
   }
-  for (const char* set : {"1", "2", "Soul"}) {
-    std::string dir = ThemeDir() + "/Play/Chibi/" + set;
-    auto kv = IniKeys(ReadFile(dir + "/chibi.ini"));
-    int sorts = std::atoi(kv["chibi_sort"].c_str());
-    ASSERT_GE(sorts, 1) << set;
-    std::vector<int> frames = Ints(kv["chibi_order"]);
-    frames.push_back(std::atoi(kv["chibi_appear_flame"].c_str()));
-    if (kv["chibi_appear_patern"] == "0") frames.insert(frames.end(), {1, 2, 3});
-    for (int s = 1; s <= sorts; ++s)
-      for (int f : frames) EXPECT_TRUE(Exists(dir + "/chibi_" + std::to_string(s) + "_" + std::to_string(f) + ".png")) << set << " " << f;
+  for (const std::string set : {"1", "2", "Soul"}) {
+    const std::string dir = ThemeDir() + "/Play/Chibi/" + set;
+    theme::ChibiSet c;
+    theme::ResetChibiSet(&c);
+    ASSERT_TRUE(theme::ReadChibiIni((dir + "/chibi.ini").c_str(), &c)) << set;
+    std::vector<int> frames(c.order, c.order + c.order_count);
+    for (int& f : frames) ++f;
+    frames.push_back(c.appear_frame);
+    if (c.appear_pattern == 0) frames.insert(frames.end(), {1, 2, 3});
+    for (int s = 1; s <= c.sort_count; ++s)
+      for (int f : frames) EXPECT_TRUE(exists(dir, "chibi", s, f)) << set << " " << f;
   }
 }
 
@@ -374,81 +353,49 @@ TEST(DemoSongs, FourInAGenreFolderAndOneFolded) {
   }
   EXPECT_GE(inGenre, 4);
   EXPECT_GE(folded, 1);
-  // What the tool's JSON below does not show: the commands that only move or mark time.
+  // What the loaded charts below do not show: the commands that only move or mark time.
   for (const char* cmd : {"#MEASURE 3/4", "#DELAY ", "#BARLINEON", "#SECTION", "#N\n", "#E\n", "#M\n", "#BRANCHEND", "OFFSET:-"})
     EXPECT_NE(all.find(cmd), std::string::npos) << cmd;
-}
-
-// Runs kodoban-chart.
-std::string ChartJson(const std::string& chart, const std::string& course) {
-  std::string out, tool = BuildDir() + "/kodoban-chart";
-  std::string cmd = "'" + tool + "' --course " + course + " '" + chart + "' 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  char buf[65536];
-  for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-  if (p) pclose(p);
-  return out;
-}
-
-// The objects of one top-level array of the tool's JSON, each as a key -> number map.
-std::vector<std::map<std::string, double>> JsonArray(const std::string& json, const std::string& key) {
-  std::vector<std::map<std::string, double>> out;
-  const size_t k = json.find("\"" + key + "\""), open = json.find('[', k);
-  if (k == std::string::npos) return out;
-  const std::string body = json.substr(open, json.find(']', open) - open);
-  for (size_t pos = 0, end; (pos = body.find('{', pos)) != std::string::npos; pos = end) {
-    end = body.find('}', pos);
-    auto& m = out.emplace_back();
-    std::stringstream fields(body.substr(pos + 1, end - pos - 1));
-    for (std::string f; std::getline(fields, f, ',');) {
-      const size_t c = f.find(':'), q = f.find('"');
-      const std::string v = f.substr(c + 1);
-      if (c != std::string::npos) m[f.substr(q + 1, f.find('"', q + 1) - q - 1)] = v == "true" ? 1 : v == "false" ? 0 : std::atof(v.c_str());
-    }
-  }
-  return out;
 }
 
 TEST(DemoSongs, ChartsLoadAndEveryNoteFallsOnTheBeatGrid) {
   std::vector<Demo> demos = Demos();
   ASSERT_FALSE(demos.empty());
-  if (!Exists(BuildDir() + "/kodoban-chart")) GTEST_SKIP() << "kodoban-chart is not built";
-  std::set<int> types, conditions, levels;
-  std::set<std::string> courses;
-  bool branches = false, tempoChange = false, gogo = false, hiddenBar = false, scroll = false, balloonHits = false;
+  const chart::Chart& c = chart::TheChart;
+  std::set<int> types, conditions, levels, courses;
+  bool tempoChange = false, gogo = false, hiddenBar = false, scroll = false, balloonHits = false;
   for (const Demo& d : demos) {
     std::string tja = ReadFile(d.chart);
-    for (const char* c : {"Easy", "Normal", "Hard", "Oni", "Edit"}) {
-      if (tja.find(std::string("COURSE:") + c + "\n") == std::string::npos) continue;
-      std::string json = ChartJson(d.chart, c);
-      ASSERT_NE(json.find("\"offset_ms\":"), std::string::npos) << d.chart << " " << c;
-      courses.insert(c);
-      double offset = std::atof(json.c_str() + json.find("\"offset_ms\":") + 12);
-      EXPECT_DOUBLE_EQ(offset, d.offsetMs);
-      levels.insert(std::atoi(json.c_str() + json.find("\"level\":") + 8));
-      auto notes = JsonArray(json, "notes");
-      EXPECT_GT(notes.size(), 20u) << d.chart << " " << c;
-      for (auto& n : notes) {
-        types.insert(int(n["type"]));
-        scroll = scroll || n["scroll"] != 1.0;
-        balloonHits = balloonHits || (int(n["type"]) == 7 && n["balloon_hits"] > 5);
+    for (int course = 0; course < 5; ++course) {
+      const char* name = std::array{"Easy", "Normal", "Hard", "Oni", "Edit"}[course];
+      if (tja.find(std::string("COURSE:") + name + "\n") == std::string::npos) continue;
+      chart::ResetChartCompletely();
+      ASSERT_EQ(chart::LoadChart(d.chart.c_str(), course), 0) << d.chart;
+      courses.insert(course);
+      EXPECT_DOUBLE_EQ(c.offsetMs, d.offsetMs);
+      levels.insert(c.level);
+      EXPECT_GT(c.totals.notes, 20) << d.chart << " " << name;
+      for (const chart::ChartNote* n = c.notes; n->type != chart::kNoteNone; ++n) {
+        types.insert(n->type);
+        scroll = scroll || n->scroll != 1.0;
+        balloonHits = balloonHits || (n->type == chart::kNoteBalloon && n->balloonHits > 5);
         // On the music's clock the note plays at time - OFFSET; it must sit on a twelfth of a beat.
-        double t = n["time"] - offset;
+        double t = n->time - c.offsetMs;
         auto it = std::lower_bound(d.grid.begin(), d.grid.end(), t - 0.6);
         ASSERT_TRUE(it != d.grid.end() && std::fabs(*it - t) < 0.6)
-            << d.chart << " " << c << ": note at " << n["time"] << " ms is off the beat grid";
+            << d.chart << " " << name << ": note at " << n->time << " ms is off the beat grid";
         EXPECT_LT(t, d.lengthMs - 1000);
       }
-      for (auto& b : JsonArray(json, "branch_points")) conditions.insert(int(b["condition"])), branches = true;
-      tempoChange = tempoChange || JsonArray(json, "bpm_changes").size() > 1;
-      gogo = gogo || JsonArray(json, "gogo_changes").size() > 1;
-      for (auto& b : JsonArray(json, "bar_lines")) hiddenBar = hiddenBar || b["visible"] == 0;
+      for (const chart::BranchPoint& b : c.branchPoints) conditions.insert(b.condition);
+      tempoChange = tempoChange || c.bpmChanges[1].lane != -1;
+      gogo = gogo || c.gogoChanges[1].lane != -1;
+      for (const chart::BarLine& b : c.barLines) hiddenBar = hiddenBar || (b.time != chart::kNeverTime && !b.visible);
     }
   }
   for (int t = 1; t <= 8; ++t) EXPECT_TRUE(types.count(t)) << "note type " << t;
-  EXPECT_EQ(conditions, (std::set<int>{1, 2, 3}));
-  EXPECT_EQ((std::vector<bool>{branches, tempoChange, gogo, hiddenBar, scroll, balloonHits}), std::vector<bool>(6, true))
-      << "branches, tempo change, gogo, hidden bar line, scroll, balloon hits";
+  EXPECT_EQ(conditions, (std::set<int>{-1, 1, 2, 3}));
+  EXPECT_EQ((std::vector<bool>{tempoChange, gogo, hiddenBar, scroll, balloonHits}), std::vector<bool>(5, true))
+      << "tempo change, gogo, hidden bar line, scroll, balloon hits";
   EXPECT_EQ(courses.size(), 5u);
   EXPECT_GE(levels.size(), 6u);
 }
