@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,11 +47,9 @@ class PreviewThread : public ::testing::Test {
   }
   // A chart whose song is `wave` ("" for no WAVE: line).
   std::string Chart(const std::string& name, const std::string& wave, const char* demoStart = "1") {
-    char text[600], path[600];
-    std::snprintf(text, sizeof text, "TITLE:%s\n%s%s%sDEMOSTART:%s\nCOURSE:Oni\nLEVEL:5\n#START\n1,\n#END\n",
-                  name.c_str(), wave.empty() ? "" : "WAVE:", wave.c_str(), wave.empty() ? "" : "\n", demoStart);
-    std::snprintf(path, sizeof path, "%s/%s.tja", dir_.c_str(), name.c_str());
-    testsupport::WriteFile(path, text);
+    const std::string path = dir_ + "/" + name + ".tja";
+    testsupport::WriteFile(path, "TITLE:" + name + "\n" + (wave.empty() ? "" : "WAVE:" + wave + "\n") + "DEMOSTART:" +
+                                     demoStart + "\nCOURSE:Oni\nLEVEL:5\n#START\n1,\n#END\n");
     return path;
   }
   // One frame at virtual time t.
@@ -98,14 +95,10 @@ TEST_P(PreviewThreadSilenced, FadesOutWithin150Ms) {
   std::string a = Chart("a", "song.wav"), b = Chart("b", "song.wav");
   ASSERT_TRUE(WaitPlaying(10700.0, a, 10700.0));
   std::string next = GetParam() ? b : "";
-  Frame(11000.0, next, 11700.0);
-  EXPECT_FALSE(PreviewNow().playing);
-  EXPECT_EQ(PreviewNow().fadingTails, 1);
-  Frame(11149.0, next, 11700.0);
-  EXPECT_EQ(PreviewNow().fadingTails, 1);
-  Frame(11151.0, next, 11700.0);
-  EXPECT_EQ(PreviewNow().fadingTails, 0);
-  EXPECT_FALSE(PreviewNow().playing);
+  for (auto [t, tails] : {std::pair{11000.0, 1}, {11149.0, 1}, {11151.0, 0}}) {
+    Frame(t, next, 11700.0);
+    EXPECT_EQ(std::make_pair(PreviewNow().playing, PreviewNow().fadingTails), std::make_pair(false, tails)) << t;
+  }
 }
 INSTANTIATE_TEST_SUITE_P(MoveOrLeave, PreviewThreadSilenced, ::testing::Bool());
 
@@ -137,9 +130,7 @@ INSTANTIATE_TEST_SUITE_P(MissingOrBroken, PreviewThreadFailure, ::testing::Value
 TEST_F(PreviewThread, QuickBrowsingPlaysOnlyTheSongRestedOn) {
   std::vector<std::string> charts;
   for (int i = 0; i < 50; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "s%d", i);
-    charts.push_back(Chart(name, i % 2 ? "song.wav" : "tone.ogg"));
+    charts.push_back(Chart(std::to_string(i), i % 2 ? "song.wav" : "tone.ogg"));
   }
   double t = 10000.0;
   for (const std::string& c : charts) {
