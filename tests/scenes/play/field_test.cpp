@@ -1,6 +1,7 @@
 // The play field drawn on the software renderer with a test theme of solid-colour pictures,
 // read back pixel by pixel: which notes, captions and bar lines show, how notes animate, the
-// roll body, the soul meter, the layer order, and frames of absurd input that must still draw.
+// roll body, the soul meter, the layer order, frames of absurd input that must still draw, and
+// the scene's transitions.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -13,9 +14,11 @@
 #include "graphics/graphics_fixture.h"
 #include "play/play_record.h"
 #include "scenes/play/play_field.h"
+#include "scenes/play/play_scene.h"
 #include "theme/assets.h"
 #include "theme/bg_script.h"
 #include "theme/layout.h"
+#include "theme/resource_loader.h"
 #include "theme/stage.h"
 
 namespace {
@@ -255,38 +258,21 @@ std::vector<int*> EveryPlayPicture() {
 // counter, a balloon in play, popups and the curtain, with the given values pushed to extremes.
 void FillBusyPlay(double t, int combo, int score, double gauge, int roll) {
   using play::Play;
-  Play.combo.store(combo);
-  Play.score.store(score);
-  Play.gauge.store(gauge);
-  Play.gaugeNotes = 10;
-  Play.gogo.store(1);
-  Play.lastGogoTime.store(t - 100);
-  Play.rollCountDisplay.store(roll);
-  Play.rollCountTime.store(t - 20);
-  Play.remainingHits.store(roll);
-  Play.balloonStage.store(3);
-  Play.balloonTime.store(t - 60);
-  Play.lastHitKind.store(play::kHitDonNote);
-  Play.lastHitTime.store(t - 10);
-  Play.lastJudgement.store(play::kLastBigGreat);
-  Play.lastJudgementTime.store(t - 10);
-  for (int k = 0; k < 4; ++k) Play.drumHitTime[k].store(t - 50);
+  Play.combo = combo, Play.score = score, Play.gauge = gauge, Play.gaugeNotes = 10;
+  Play.gogo = 1, Play.lastGogoTime = t - 100;
+  Play.rollCountDisplay = roll, Play.rollCountTime = t - 20, Play.remainingHits = roll;
+  Play.balloonStage = 3, Play.balloonTime = t - 60;
+  Play.lastHitKind = play::kHitDonNote, Play.lastHitTime = t - 10;
+  Play.lastJudgement = play::kLastBigGreat, Play.lastJudgementTime = t - 10;
+  for (auto& hit : Play.drumHitTime) hit = t - 50;
   for (int k = 0; k < play::kEffectRing; ++k) {
-    Play.effects[k].code.store(k % 14 == 0 ? 99 : k % 14);
-    Play.effects[k].time.store(t - k * 9);
-    Play.effects[k].show.store(1);
+    play::JudgeEffect& e = Play.effects[k];
+    e.code = k % 14 == 0 ? 99 : k % 14, e.time = t - k * 9, e.show = 1;
   }
-  for (int k = 0; k < play::kPopupRing; ++k) {
-    Play.popups[k].score.store(k * 977);
-    Play.popups[k].until.store(t + 500 - k * 3);
-  }
-  for (int k = 1; k <= std::min(combo, play::kComboStampCount - 1); k += std::max(1, combo / 50)) {
-    Play.comboStamps[k].set.store(1);
-    Play.comboStamps[k].time.store(t - 30);
-  }
-  Play.currentLane.store(3);
-  Play.laneBefore.store(1);
-  Play.lastEvaluationTime.store(t - 60);
+  for (int k = 0; k < play::kPopupRing; ++k) Play.popups[k].score = k * 977, Play.popups[k].until = t + 500 - k * 3;
+  for (int k = 1; k <= std::min(combo, play::kComboStampCount - 1); k += std::max(1, combo / 50))
+    Play.comboStamps[k].set = 1, Play.comboStamps[k].time = t - 30;
+  Play.currentLane = 3, Play.laneBefore = 1, Play.lastEvaluationTime = t - 60;
   Play.latestNoteTime = t - 2500;
   chart::TheChart.hasBranches = true;
 }
@@ -342,5 +328,72 @@ INSTANTIATE_TEST_SUITE_P(
                     AbsurdCase{"negative", 30, 30, -2000000000, 1000, -5, NAN, -7, -8},
                     AbsurdCase{"fewGaugePictures", 30, 30, 0, 99, 0, 100, 0, 2}),
     [](const testing::TestParamInfo<AbsurdCase>& i) { return std::string(i.param.name); });
+
+// ---- the scene's own transitions: the opening iris, the closing of the screen after a leaving
+// pause-menu choice, and the slide that hands over to the results ----------------------------
+
+constexpr uint32_t kOniColour = 0xFF20C040u, kIrisImage = 0xFFE0E0E0u, kSlideImage = 0xFF3060F0u;
+
+class Transitions : public gfxtest::GraphicsTest {
+ protected:
+  void SetUp() override {
+    GraphicsTest::SetUp();
+    theme::ResetResourceLoader();
+    theme::LoadCourse = 3;
+    theme::SongSelectLayout.load_oni_bg_color = kOniColour & 0xFFFFFF;
+    theme::select_assets::LoadBgEnd[3] = Solid("iris.png", 640, 480, kIrisImage);
+    theme::play_assets::LoadBgEnd = Solid("slide.png", 640, 480, kSlideImage);
+    play::ResetPlayRecord();
+  }
+  void TearDown() override {
+    theme::ResetResourceLoader();
+    play::ResetPlayRecord();
+    GraphicsTest::TearDown();
+  }
+  void ExpectPixel(int x, int y, uint32_t colour) {
+    SCOPED_TRACE(::testing::Message() << "at " << x << "," << y);
+    EXPECT_RGB_NEAR(Pixel(x, y), int(gfxtest::R(colour)), int(gfxtest::G(colour)), int(gfxtest::B(colour)));
+  }
+};
+
+TEST_F(Transitions, TheOpeningGrowsFromTheCourseColourAndIsGoneAt600Ms) {
+  playscene::DrawOpening(0.0);
+  ExpectPixel(320, 240, kOniColour);
+  ExpectPixel(5, 5, kOniColour);
+  Clear(kBlack);
+  playscene::DrawOpening(300.0);  // the image at 5/8 of its size, the colour around it
+  ExpectPixel(320, 240, kIrisImage);
+  ExpectPixel(5, 5, kOniColour);
+  ExpectPixel(635, 240, kOniColour);
+  Clear(kBlack);
+  playscene::DrawOpening(600.0);
+  EXPECT_EQ(CountChanged(0, 0, 640, 480, kBlack), 0);
+}
+
+TEST_F(Transitions, ALeavingChoiceClosesTheScreenAndAResumeDoesNot) {
+  play::Play.pauseCursor.store(2);  // back to the song select
+  play::Play.paused.store(1);
+  play::Play.choiceTime.store(800.0);
+  play::Play.pauseElapsed.store(800.0 + 950.0);
+  EXPECT_TRUE(playscene::DrawPauseOverlay());
+  ExpectPixel(320, 240, kOniColour);
+  ExpectPixel(639, 479, kOniColour);
+
+  Clear(kBlack);
+  play::Play.pauseCursor.store(0);  // continue: the menu fades out and that is all
+  play::Play.paused.store(0);
+  play::Play.pauseElapsed.store(800.0 + 400.0);
+  EXPECT_FALSE(playscene::DrawPauseOverlay());
+  EXPECT_EQ(CountChanged(0, 0, 640, 480, kBlack), 0);
+}
+
+TEST_F(Transitions, TheEndSlideRisesAndCoversTheScreenForTheHandOver) {
+  playscene::DrawEndSlide(250.0);  // its top edge at 480 - 240
+  ExpectPixel(320, 200, kBlack);
+  ExpectPixel(320, 300, kSlideImage);
+  Clear(kBlack);
+  playscene::DrawEndSlide(1000.0);
+  EXPECT_EQ(CountChanged(0, 0, 640, 480, kSlideImage), 0);
+}
 
 }  // namespace
