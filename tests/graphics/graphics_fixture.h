@@ -49,12 +49,6 @@ inline std::string WritePng(const std::string& name, int w, int h,
 inline std::string WriteSolidPng(const std::string& name, int w, int h, uint32_t argb) {
   return WritePng(name, w, h, [argb](int, int) { return argb; });
 }
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
 inline uint8_t R(uint32_t p) { return uint8_t(p >> 16); }
 inline uint8_t G(uint32_t p) { return uint8_t(p >> 8); }
 inline uint8_t B(uint32_t p) { return uint8_t(p); }
@@ -111,11 +105,6 @@ class GraphicsTest : public testing::Test {
         if ((Pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF))
           b = {std::min(b[0], x), std::min(b[1], y), std::max(b[2], x), std::max(b[3], y)};
     return b[2] < 0 ? Box{-1, -1, -1, -1} : b;
-  }
-  bool ChangedBox(uint32_t background, int* x0, int* y0, int* x1, int* y1) {
-    Box b = Changed(background);
-    *x0 = b[0], *y0 = b[1], *x1 = b[2], *y1 = b[3];
-    return b[2] >= 0;
   }
 
   SDL_Surface* screen_ = nullptr;

@@ -2,6 +2,8 @@
 // hostile text.
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "graphics/graphics.h"
 #include "graphics_fixture.h"
@@ -43,12 +45,10 @@ TEST_F(TextTest, FontRingFreesTheOldestOnTheHundredthFontAndFailuresChangeNothin
 
 TEST_F(TextTest, InvalidFontHandlesDrawNothing) {
   CreateGameFont("IPAGothic", 16);
-  for (int h : {-1, kFontHandleBase - 1, kFontHandleBase + 1, kFontHandleBase + 100, 0x20000000}) {
-    EXPECT_EQ(DrawTextLeft(10, 10, 0xFFFFFFFF, h, "x"), -1);
-    EXPECT_EQ(DrawTextRight(10, 10, 0xFFFFFFFF, h, "x"), -1);
-    EXPECT_EQ(DrawTextCentered(10, 10, 0xFFFFFFFF, h, "x"), -1);
-    EXPECT_EQ(DrawTextVertical(h, 10, 10, 0xFFFFFFFF, "x"), -1);
-  }
+  for (int h : {-1, kFontHandleBase - 1, kFontHandleBase + 1, kFontHandleBase + 100, 0x20000000})
+    EXPECT_EQ(std::vector<int>({DrawTextLeft(10, 10, 0xFFFFFFFF, h, "x"), DrawTextRight(10, 10, 0xFFFFFFFF, h, "x"),
+                                DrawTextCentered(10, 10, 0xFFFFFFFF, h, "x"), DrawTextVertical(h, 10, 10, 0xFFFFFFFF, "x")}),
+              std::vector<int>(4, -1)) << h;
   EXPECT_EQ(CountChanged(0, 0, 640, 480), 0);
   ReleaseAllFonts();
   EXPECT_EQ(DrawTextLeft(10, 10, 0xFFFFFFFF, kFontHandleBase, "x"), -1);
@@ -60,25 +60,20 @@ TEST_F(TextTest, PlacementHeightAndColour) {
   ASSERT_EQ(MeasureText(f, "Song", &w, &h), 0);
   EXPECT_NEAR(h, 20, 1) << "the requested height";
   EXPECT_GT(w, 0);
-  // Left, right and centred on x; centred vertically on y.
-  EXPECT_EQ(DrawTextLeft(100, 200, 0xFFFFFFFF, f, "HHHH"), 0);
-  gfxtest::Box b = Changed();
-  EXPECT_NEAR(b[0], 100, 3);
-  EXPECT_NEAR((b[1] + b[3]) / 2.0, 200, 4);
-  Clear(0xFF000000);
-  EXPECT_EQ(DrawTextRight(400, 100, 0xFFFFFFFF, f, "HHHH"), 0);
-  b = Changed();
-  EXPECT_NEAR(b[2], 399, 3);
-  EXPECT_NEAR((b[1] + b[3]) / 2.0, 100, 4);
-  Clear(0xFF000000);
-  EXPECT_EQ(DrawTextCentered(320, 240, 0xFFFFFFFF, f, "%s", "HHHH"), 0);
-  b = Changed();
-  EXPECT_NEAR((b[0] + b[2]) / 2.0, 320, 3);
-  EXPECT_NEAR((b[1] + b[3]) / 2.0, 240, 4);
+  // Left, right and centred on x (the box's left, right or middle); centred vertically on y.
+  using Draw = int (*)(double, double, uint32_t, FontHandle, const char*, ...);
+  for (auto [draw, x, side] : {std::tuple<Draw, double, char>{DrawTextLeft, 100, 'L'}, {DrawTextRight, 400, 'R'},
+                               {DrawTextCentered, 320, 'C'}}) {
+    Clear(0xFF000000);
+    EXPECT_EQ(draw(x, 200, 0xFFFFFFFF, f, "HHHH"), 0);
+    gfxtest::Box b = Changed();
+    EXPECT_NEAR(side == 'L' ? b[0] : side == 'R' ? b[2] + 1 : (b[0] + b[2]) / 2.0, x, 3) << side;
+    EXPECT_NEAR((b[1] + b[3]) / 2.0, 200, 4) << side;
+  }
   // The colour applies to the glyphs; an invisible colour draws nothing.
   Clear(0xFF000000);
   EXPECT_EQ(DrawTextLeft(10, 100, 0xFFFF0000, CreateGameFont("IPAGothic", 32), "%s", "■"), 0);
-  b = Changed();
+  gfxtest::Box b = Changed();
   EXPECT_RGB_NEAR(Pixel((b[0] + b[2]) / 2, (b[1] + b[3]) / 2), 255, 0, 0);
   Clear(0xFF000000);
   EXPECT_EQ(DrawTextLeft(10, 100, 0x00FFFFFF, f, "invisible"), 0);
