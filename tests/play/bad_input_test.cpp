@@ -48,38 +48,28 @@ TEST(BadCharts, NoNotesOnlyRollsAndBalloonsOfZero) {
   SimResult d = PlayFile(WriteChart("roll_don", "5000,\n1000,\n"), true);
   EXPECT_EQ(d.roll, 40);
   EXPECT_EQ(d.great, 1);
-  // Ignored records are skipped.
-  d = PlayFile(WriteChart("nine", "9008,\n1,\n"), true);
-  EXPECT_EQ(d.great, 1);
-  EXPECT_EQ(d.notes[0].state, play::kNotePending);
 }
 
 TEST(BadCharts, BranchPointsWithoutSections) {
   SimResult r = PlayFile(WriteChart("branch", "1111,\n1111,\n#BRANCHSTART p,50,80\n#N\n1000,\n#E\n2000,\n#M\n3000,\n#BRANCHEND\n"
                                               "#BRANCHSTART r,1,2\n#N\n1000,\n#E\n2000,\n#M\n4000,\n#BRANCHEND\n1,\n"),
                          true);
-  ASSERT_EQ(r.lanes.size(), 2u);
-  EXPECT_EQ(r.lanes[0].to, chart::kLaneMaster);
-  EXPECT_EQ(r.lanes[1].to, chart::kLaneNormal);
-  EXPECT_EQ(r.bad, 0);
-  EXPECT_EQ(r.great, 4 + 4 + 1 + 1 + 1);
+  // Accuracy 100 picks master; no roll hits pick normal, each judged a measure before its start.
+  EXPECT_EQ(Lanes(r), "2000:1>3 4000:3>1");
+  EXPECT_EQ(std::pair(r.great, r.bad), std::pair(4 + 4 + 1 + 1 + 1, 0));
 }
 
 TEST(BadCharts, AllNotesAtTimeZero) {
   ChartBuilder m;
   for (int i = 0; i < kFullTable; ++i) m.Note(1 + i % 4, 0.0);
   SimResult r = PlayWith({Press(0.0, "F")});
-  EXPECT_EQ(r.great, 1);
-  EXPECT_EQ(r.bad, kFullTable - 1);
-  EXPECT_EQ(r.gauge, 0.0);
+  EXPECT_EQ((std::vector<double>{double(r.great), double(r.bad), r.gauge, double(play::Play.fastNote.load())}),
+            (std::vector<double>{1, kFullTable - 1, 0, kFullTable}));
   EXPECT_EQ(r.notes.back().state, play::kNoteGone);
-  EXPECT_EQ(play::Play.fastNote.load(), kFullTable);
   // In auto play every one of them is Great.
-  SimResult a = Auto();
-  EXPECT_EQ(a.great, kFullTable);
-  EXPECT_EQ(a.maxCombo, kFullTable);
-  EXPECT_EQ(a.gauge, 100.0);
-  EXPECT_EQ(a.judgements.size(), size_t(kFullTable));
+  r = Auto();
+  EXPECT_EQ((std::vector<double>{double(r.great), double(r.maxCombo), r.gauge, double(r.judgements.size())}),
+            (std::vector<double>{kFullTable, kFullTable, 100, kFullTable}));
 }
 
 TEST(BadCharts, NegativeAndZeroScrollAndTempo) {
@@ -98,11 +88,8 @@ TEST(SimInputs, ParsesPressesAndReportsTheFirstBadLine) {
   std::string error;
   // A byte order mark may stand before the first line only.
   EXPECT_EQ(play::ParseSimInputs("\xEF\xBB\xBF" "1000 F\n\n  \n1020 jK 10\r\n-5.5 DFJK 0\n", &p, &error), 0);
-  ASSERT_EQ(p.size(), 3u);
-  std::string parsed;
-  for (const play::SimPress& q : p)
-    parsed += std::to_string(q.time) + (q.f ? "F" : "") + (q.j ? "J" : "") + (q.d ? "D" : "") + (q.k ? "K" : "") + std::to_string(q.hold) + " ";
-  EXPECT_EQ(parsed, "1000.000000F40.000000 1020.000000JK10.000000 -5.500000FJDK0.000000 ");
+  using P = play::SimPress;
+  EXPECT_EQ(Join(p, " %g:%d%d%d%d:%g", &P::time, &P::f, &P::j, &P::d, &P::k, &P::hold), "1000:1000:40 1020:0101:10 -5.5:1111:0");
   const struct {
     const char* text;
     int line;
@@ -112,25 +99,6 @@ TEST(SimInputs, ParsesPressesAndReportsTheFirstBadLine) {
   for (const auto& c : bad) {
     EXPECT_EQ(play::ParseSimInputs(c.text, &p, &error), c.line) << c.text;
     EXPECT_FALSE(error.empty());
-  }
-}
-
-TEST(SimOutput, JsonListsEveryField) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 1000.0);
-  b.Note(chart::kNoteKat, 2000.0);
-  SimResult r = PlayWith({Press(1010.0, "J")});
-  const std::string json = play::SimResultJson(r);
-  const char* keys[] = {"\"great\":1", "\"good\":0", "\"bad\":1", "\"roll\":0", "\"combo\":0", "\"max_combo\":1",
-                        "\"score\":1000", "\"gauge\":", "\"clear_threshold\":80", "\"end_clock\":5000",
-                        "\"judgements\":[", "{\"clock\":1010,\"note\":0,\"code\":25}",
-                        "{\"clock\":2111,\"note\":1,\"code\":5}", "\"lanes\":[]", "\"notes\":[",
-                        "{\"state\":1,\"hits\":0}"};
-  size_t at = 0;
-  for (const char* k : keys) {
-    size_t found = json.find(k, at);
-    ASSERT_NE(found, std::string::npos) << k << " in " << json;
-    at = found;
   }
 }
 

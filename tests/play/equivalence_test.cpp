@@ -62,14 +62,8 @@ std::vector<play::SimPress> RandomPresses(std::mt19937& rng, double until) {
   return out;
 }
 
-std::string Play(const std::vector<play::SimPress>& presses, bool autoPlay, bool exhaustive, int great,
-                 int good, int bad) {
+std::string Play(const std::vector<play::SimPress>& presses, const play::SimOptions& o, bool exhaustive) {
   play::SetExhaustivePasses(exhaustive);
-  play::SimOptions o;
-  o.autoPlay = autoPlay;
-  o.great = great;
-  o.good = good;
-  o.bad = bad;
   play::SimResult r;
   play::RunSimulation(o, presses, &r);
   play::SetExhaustivePasses(false);
@@ -85,11 +79,10 @@ TEST(SkippingPasses, SameOutcomeAsVisitingEverything) {
     double last = 1000.0;
     for (int i = 0; chart::TheChart.notes[i].type != 0; ++i) last = std::max(last, chart::TheChart.notes[i].time);
     std::vector<play::SimPress> presses = RandomPresses(rng, last + 500.0);
-    const bool autoPlay = seed % 5 == 0;
-    const int great = seed % 3 == 0 ? 60 : 0, good = seed % 4 == 0 ? 40 : 0, bad = seed % 7 == 0 ? 300 : 0;
+    const play::SimOptions o{seed % 5 == 0, seed % 3 == 0 ? 60 : 0, seed % 4 == 0 ? 40 : 0, seed % 7 == 0 ? 300 : 0};
     // The chart's run-time fields are reset by each play start, so one chart serves both.
-    const std::string skipping = Play(presses, autoPlay, false, great, good, bad);
-    const std::string exhaustive = Play(presses, autoPlay, true, great, good, bad);
+    const std::string skipping = Play(presses, o, false);
+    const std::string exhaustive = Play(presses, o, true);
     ASSERT_EQ(skipping, exhaustive) << "seed " << seed;
     judged += std::count(skipping.begin(), skipping.end(), '{');
   }
