@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "support/files.h"
 #include "support/temp_folder.h"
@@ -56,14 +58,12 @@ TEST_F(IniTest, ReadsLikeThePrivateProfileFunctions) {
 TEST_F(IniTest, IntegerReadTakesLeadingDigitsOnlyAndSaturates) {
   EXPECT_EQ(Read("a", "k", "fallback"), "fallback");  // no file at all
   testsupport::WriteFile(path_, "[a]\nsize=800px\nneg= -5\nword=abc\nempty=\n");
-  EXPECT_EQ(platform::IniReadInt("a", "size", 1, path_.c_str()), 800);
-  EXPECT_EQ(platform::IniReadInt("a", "neg", 1, path_.c_str()), -5);
-  EXPECT_EQ(platform::IniReadInt("a", "word", 1, path_.c_str()), 0);
-  EXPECT_EQ(platform::IniReadInt("a", "missing", 7, path_.c_str()), 7);
-  EXPECT_EQ(platform::IniTextToInt("  +42abc"), 42);
-  EXPECT_EQ(platform::IniTextToInt("-"), 0);
-  EXPECT_EQ(platform::IniTextToInt("99999999999999999999"), 2147483647);
-  EXPECT_EQ(platform::IniTextToInt("-99999999999999999999"), -2147483647 - 1);
+  auto readInt = [this](const char* key) { return platform::IniReadInt("a", key, 7, path_.c_str()); };
+  EXPECT_EQ((std::vector<int>{readInt("size"), readInt("neg"), readInt("word"), readInt("missing")}),
+            (std::vector<int>{800, -5, 0, 7}));
+  const std::pair<const char*, int> texts[] = {
+      {"  +42abc", 42}, {"-", 0}, {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
+  for (const auto& [text, value] : texts) EXPECT_EQ(platform::IniTextToInt(text), value) << text;
 }
 
 // Writes k=value into section a: only the bytes of that value change.

@@ -3,21 +3,26 @@
 // at a moment just past lands on that moment's frame.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/mixer.h"
 #include "platform/time.h"
+#include "support/files.h"
 
 namespace {
 
 TEST(MixerPacedOutput, WritesTheStreamAtTheClockRateWithEachSoundOnItsPromisedFrame) {
     platform::TimeUseRealClock();
     platform::MixerReset();
-    const std::string path = testing::TempDir() + "kodoban_paced_output.raw";
+    // Named by the process: the same case may run at once from another build.
+    const std::string path = testing::TempDir() + "/kodoban_paced_output_" + std::to_string(getpid()) + ".raw";
     setenv("KODOBAN_PACED_AUDIO", path.c_str(), 1);
     const double opened = platform::TimeNowMs();
     ASSERT_EQ(platform::MixerOpen(), 0);
@@ -34,14 +39,10 @@ TEST(MixerPacedOutput, WritesTheStreamAtTheClockRateWithEachSoundOnItsPromisedFr
     platform::MixerClose();
     const double closed = platform::TimeNowMs();
 
-    std::vector<int16_t> stream;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        int16_t buf[4096];
-        size_t got;
-        while ((got = std::fread(buf, sizeof(int16_t), 4096, f)) > 0) stream.insert(stream.end(), buf, buf + got);
-        std::fclose(f);
-    }
+    const std::string bytes = testsupport::ReadFile(path);
     std::remove(path.c_str());
+    std::vector<int16_t> stream(bytes.size() / 2);
+    std::memcpy(stream.data(), bytes.data(), stream.size() * 2);
     const int64_t frames = static_cast<int64_t>(stream.size() / 2);
     EXPECT_EQ(frames, platform::MixerRenderedFrames());
     // one buffer per deadline from the opening to the closing, give or take the last ones

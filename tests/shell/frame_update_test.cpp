@@ -98,24 +98,18 @@ TEST_F(FrameUpdateTest, CursorHidingFollowsHideMouseTime) {
 // One frame of the main loop: the scene reads the counters, then the pump advances them and
 // dispatches the frame's key messages. A window key reads 1 on its first frame only.
 TEST_F(FrameUpdateTest, PumpAdvancesCountersBeforeDispatching) {
-  platform::PushEventForTest(Key(platform::EventKind::kKeyDown, shell::kVkF));
-  shell::MessagePump();
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 1);
-  platform::PushEventForTest(Key(platform::EventKind::kKeyDown, shell::kVkF));  // repeat
-  shell::MessagePump();
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 2);
-  shell::MessagePump();  // held without a repeat
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 3);
-  platform::PushEventForTest(Key(platform::EventKind::kKeyUp, shell::kVkF));
-  shell::MessagePump();
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 0);
-  shell::MessagePump();  // and stays released
-  EXPECT_EQ(shell::WindowKeys[shell::kVkF], 0);
-  // Pressed and released within one frame's messages: never reads 1.
-  platform::PushEventForTest(Key(platform::EventKind::kKeyDown, shell::kVkJ));
-  platform::PushEventForTest(Key(platform::EventKind::kKeyUp, shell::kVkJ));
-  shell::MessagePump();
-  EXPECT_EQ(shell::WindowKeys[shell::kVkJ], 0);
+  // One frame with these key messages; the key's count after it.
+  auto pump = [](std::initializer_list<platform::EventKind> kinds, int vk) {
+    for (platform::EventKind kind : kinds) platform::PushEventForTest(Key(kind, vk));
+    shell::MessagePump();
+    return shell::WindowKeys[vk];
+  };
+  const auto down = platform::EventKind::kKeyDown, up = platform::EventKind::kKeyUp;
+  // Pressed, repeated, held without a repeat, released, still released; then pressed and
+  // released within one frame's messages, which never reads 1.
+  EXPECT_EQ((std::vector<int>{pump({down}, shell::kVkF), pump({down}, shell::kVkF), pump({}, shell::kVkF),
+                              pump({up}, shell::kVkF), pump({}, shell::kVkF), pump({down, up}, shell::kVkJ)}),
+            (std::vector<int>{1, 2, 3, 0, 0, 0}));
 }
 
 TEST_F(FrameUpdateTest, DroppedFileKeepsForwardSlashesAndQuitIsSeenThroughAFullQueue) {

@@ -67,26 +67,17 @@ class GameProcess : public ::testing::Test {
   std::vector<pid_t> started_;
 };
 
-TEST_F(GameProcess, FirstRunWritesSettingsAndSaveAndSecondStartExitsSilently) {
+// What the first start writes is the settings' and save data's own tests (and the install and
+// crash-safety runs); here a second start while the first runs leaves at once without counting
+// a launch, and the first closes cleanly on the window-close signal.
+TEST_F(GameProcess, SecondStartExitsSilentlyWhileTheFirstRuns) {
   pid_t first = Start();
   ASSERT_TRUE(WaitUntil([&] { return Read("Files/Save/save.dat").size() > 0 && Read("Config.ini").size() > 0; }));
-  pid_t second = Start();
-  EXPECT_EQ(Wait(second), 0);
+  EXPECT_EQ(Wait(Start()), 0);
   EXPECT_EQ(kill(first, 0), 0) << "the first instance keeps running";
   kill(first, SIGTERM);  // the same path as closing the window
   EXPECT_EQ(Wait(first), 0);
-  const std::string eight =
-      "[\x90\xdd\x92\xe8]\r\nScoreRoot=.\r\nSkin=Default\r\nWindowSize=640\r\n"
-      "HideMouseTime=-1\r\nSoundDelay=0\r\nJudgeGreat=0\r\nJudgeGood=0\r\nJudgeBad=0\r\n";
-  EXPECT_EQ(Read("Config.ini").substr(0, eight.size()), eight);  // later sections follow them
-  EXPECT_EQ(Read("Files/Save/save.dat").size(), 256u);
   EXPECT_EQ(Launches(), 1);
-  // A second run counts another launch.
-  pid_t again = Start();
-  WaitUntil([&] { return Launches() >= 2; });
-  kill(again, SIGTERM);
-  EXPECT_EQ(Wait(again), 0);
-  EXPECT_EQ(Launches(), 2);
 }
 
 }  // namespace

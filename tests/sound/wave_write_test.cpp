@@ -1,13 +1,11 @@
-// The shared 16-bit PCM WAVE writer: the bytes of the canonical header, and files that hold
-// the same bytes.
+// The shared 16-bit PCM WAVE writer (build-time and test code): the bytes of the canonical
+// header, and files that hold the same bytes.
 #include "common/wave_write.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "sound_files.h"
+#include "support/files.h"
 
 namespace {
 
@@ -20,8 +18,8 @@ TEST(WaveWrite, HeaderMatchesTheChunkBuilderAndTheFileHoldsTheSameBytes) {
     EXPECT_EQ(sound::MakePcm16Wave(nullptr, 10, 2, 44100).size(), sound::kWaveHeaderBytes);
     std::string path = soundtest::WriteTemp("wave_write_test.wav", {});
     ASSERT_EQ(sound::WritePcm16WaveFile(path, s.data(), 2, 2, 44100), 0);
-    std::ifstream f(path, std::ios::binary);
-    EXPECT_EQ(Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>()), sound::MakePcm16Wave(s.data(), 2, 2, 44100));
+    const Bytes want = sound::MakePcm16Wave(s.data(), 2, 2, 44100);
+    EXPECT_EQ(testsupport::ReadFile(path), std::string(want.begin(), want.end()));
     EXPECT_EQ(sound::WritePcm16WaveFile("/nonexistent-folder/x.wav", s.data(), 2, 2, 44100), -1);
 }
 
