@@ -4,40 +4,31 @@
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
 
 #include "graphics/graphics.h"
+#include "support/temp_folder.h"
 
 namespace gfxtest {
 
-inline std::string TestDir() {
-  static std::string dir = [] {
-    std::string d = testing::TempDir() + "kodoban_graphics_" + std::to_string(getpid());
-    std::filesystem::create_directories(d);
-    static char removeAtExit[512];
-    std::snprintf(removeAtExit, sizeof removeAtExit, "%s", d.c_str());
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(removeAtExit, ignored);
-    });
-    return d;
-  }();
-  return dir;
+// This process's folder for the files the tests write, removed at exit.
+inline const std::string& TestDir() {
+  static testsupport::TempFolder dir("graphics");
+  return dir.Path();
 }
 
-// Writes a PNG whose pixel (x, y) is pixel(x, y) in ARGB; returns its path.
+// Writes a PNG whose pixel (x, y) is pixel(x, y) in ARGB; returns its path. A bare name is
+// written into TestDir(), a full path with the folders it needs.
 inline std::string WritePng(const std::string& name, int w, int h,
                             const std::function<uint32_t(int, int)>& pixel) {
-  std::string path = TestDir() + "/" + name;
+  std::string path = name[0] == '/' ? name : TestDir() + "/" + name;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)

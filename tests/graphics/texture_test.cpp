@@ -102,7 +102,6 @@ TEST_F(TextureTableTest, FullTableRefusesTheNextImageKeepsEveryOtherAndWraps) {
 
 TEST_F(TextureTableTest, LoadNumberedImagesLoadsEachNumberOfAFullPath) {
   std::string theme = gfxtest::TestDir() + "/theme";
-  std::filesystem::create_directories(theme + "/Play/Number");
   for (int d = 0; d < 10; ++d)
     if (d != 7) gfxtest::WriteSolidPng("theme/Play/Number/combo_" + std::to_string(d) + ".png", 10 + d, 12, 0xFFFFFFFF);
   TextureHandle digits[10];

@@ -196,9 +196,9 @@ TEST_F(StageDrawTest, FiverRisesAtAFullGauge) {
 class BgDrawTest : public StageDrawTest {
  protected:
   void Load(const std::string& script) {
-    theme_test::WritePng(dir_ + "/normal.png", 100, 100, kBlue);
-    theme_test::WritePng(dir_ + "/clear.png", 50, 50, kGreen);
-    theme_test::WritePng(dir_ + "/bar.png", 60, 10, kRed);
+    theme_test::WriteSolidPng(dir_ + "/normal.png", 100, 100, kBlue);
+    theme_test::WriteSolidPng(dir_ + "/clear.png", 50, 50, kGreen);
+    theme_test::WriteSolidPng(dir_ + "/bar.png", 60, 10, kRed);
     theme_test::WriteFile(dir_ + "/dancer_bg.ini", script);
     theme::LoadBgScript(dir_.c_str());
   }
