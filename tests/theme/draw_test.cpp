@@ -31,7 +31,6 @@ class StageDrawTest : public gfxtest::GraphicsTest {
     clock_.clear_threshold = 80;
   }
   void TearDown() override {
-    theme::ClearBgScript();
     theme::ResetStage();
     GraphicsTest::TearDown();
     testsupport::RemoveTempFolder(dir_);
@@ -184,13 +183,9 @@ TEST_F(StageDrawTest, FiverRisesAtAFullGauge) {
   theme::FiverImages[0] = Solid("fiver_1_1.png", 640, 100, kYellow);
   theme::FiverFrameCount = 1;
   clock_.gauge = 100;
-  clock_.beat = 20 * 120;  // a = 120: starts moving
-  theme::DrawFiver(clock_);
-  EXPECT_EQ(theme::FiverState, 1);
-  clock_.beat = 3600 + 20 * 90;  // a = 90: fully risen
+  theme::FiverState = 2;         // up (the steps there are the fiver table's in stage_test)
+  clock_.beat = 3600 + 20 * 90;  // a = 90: the top of the bounce
   EXPECT_EQ(Frame([&] { theme::DrawFiver(clock_); }, {{10, 380}, {10, 379}}), Pixels({kYellow, kBlack}));
-  theme::ResetFiver();
-  EXPECT_EQ(theme::FiverState, 0);
 }
 
 class BgDrawTest : public StageDrawTest {
@@ -202,14 +197,15 @@ class BgDrawTest : public StageDrawTest {
     theme_test::WriteFile(dir_ + "/dancer_bg.ini", script);
     theme::LoadBgScript(dir_.c_str());
   }
-  Pixels At(double now, double gauge, std::initializer_list<std::pair<int, int>> at) {
-    return Frame([&] { theme::DrawBgScript(theme::BgScriptClock{now, 0, 80, gauge, 20000, 19000}); }, at);
+  // The gauge reached the threshold of 80 at 20000 ms, the value below it at `below`.
+  Pixels At(double now, double gauge, std::initializer_list<std::pair<int, int>> at, double below = 19000) {
+    return Frame([&] { theme::DrawBgScript(theme::BgScriptClock{now, 0, 80, gauge, 20000, below}); }, at);
   }
 };
 
 TEST_F(BgDrawTest, ClearListTakesOverOnceFullyEntered) {
   Load("#BG_NAME(normal.png)\n#CLEAR_BG_NAME(clear.png)\n#POINT(200,200)\n#APPEAR_FADE_IN(0,3000)\n");
-  EXPECT_EQ(At(21000, 79, {{10, 10}, {210, 210}}), Pixels({kBlue, kBlack}));
+  EXPECT_EQ(At(21000, 79.9, {{10, 10}, {210, 210}}), Pixels({kBlue, kBlack}));
   // 1500 ms into the clear list: both, the clear list half in.
   Pixels p = At(21500, 85, {{10, 10}, {210, 210}});
   EXPECT_EQ(p[0], kBlue);
@@ -217,6 +213,8 @@ TEST_F(BgDrawTest, ClearListTakesOverOnceFullyEntered) {
   // Fully entered: the normal list stops, until the gauge falls again.
   EXPECT_EQ(At(23000, 85, {{10, 10}, {210, 210}}), Pixels({kBlack, kGreen}));
   EXPECT_EQ(At(25000, 79, {{10, 10}, {210, 210}}), Pixels({kBlue, kBlack}));
+  // Fallen back and risen only to the value below since: no clear list.
+  EXPECT_EQ(At(25000, 85, {{10, 10}, {210, 210}}, 21000), Pixels({kBlue, kBlack}));
 }
 
 TEST_F(BgDrawTest, WithoutClearLayersTheNormalListStopsAtTheThreshold) {
