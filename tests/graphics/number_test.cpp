@@ -1,6 +1,7 @@
 // Digit numbers: the digit rule at its edges, the combo layout and its stretch, drawn.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "graphics/graphics.h"
 #include "graphics_fixture.h"
@@ -10,17 +11,13 @@ namespace {
 using namespace graphics;
 
 TEST(NumberDigits, EdgesOfTheDigitRuleAndTheStretch) {
-  // (ordinary digits are read off the screen below)
-  EXPECT_EQ(NumberDigit(12345, 6), 0);
-  EXPECT_EQ(NumberDigit(-907, 1), 7);
-  EXPECT_EQ(NumberDigit(9223372036854775807LL, 19), 9);
-  EXPECT_EQ(NumberDigit(9223372036854775807LL, 40), 0);
-  EXPECT_EQ(NumberDigitCount(0), 1);
-  EXPECT_EQ(NumberDigitCount(-100), 3);
-  EXPECT_EQ(NumberDigitCount(-9223372036854775807LL - 1), 19);
-  // The combo stretch rises to 1.22 at 75 ms and is back to 1 at 150 ms (and for nonsense).
+  // (ordinary digits, leading zeros and the stretch at its height are read off the screen below)
+  const long long most = 9223372036854775807LL;
+  EXPECT_EQ(std::vector<int>({NumberDigit(-907, 1), NumberDigit(most, 19), NumberDigit(most, 40), NumberDigitCount(0),
+                              NumberDigitCount(-100), NumberDigitCount(-most - 1)}),
+            std::vector<int>({7, 9, 0, 1, 3, 19}));
+  // The combo stretch is back to 1 at 150 ms (and for nonsense).
   for (double ms : {0.0, 150.0, 1e9, -5.0, std::nan("")}) EXPECT_DOUBLE_EQ(ComboStretch(ms), 1.0) << ms;
-  EXPECT_NEAR(ComboStretch(75), 1.22, 1e-9);
 }
 
 class NumberDrawTest : public gfxtest::GraphicsTest {
@@ -56,11 +53,9 @@ TEST_P(ComboDrawTest, DigitsLandAtTheirCentres) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Combo, ComboDrawTest,
-                         testing::Values(ComboCase{9, 0, {}}, ComboCase{10, 2, {310, 290}},
-                                         ComboCase{98, 2, {310, 290}}, ComboCase{100, 3, {332, 300, 268}},
-                                         ComboCase{987, 3, {332, 300, 268}},
+                         testing::Values(ComboCase{9, 0, {}}, ComboCase{10, 2, {310, 290}}, ComboCase{99, 2, {310, 290}},
+                                         ComboCase{100, 3, {332, 300, 268}}, ComboCase{999, 3, {332, 300, 268}},
                                          ComboCase{1000, 4, {342, 314, 286, 258}},
-                                         ComboCase{9876, 4, {342, 314, 286, 258}},
                                          ComboCase{98765, 5, {356, 328, 300, 272, 244}}));
 
 TEST_F(NumberDrawTest, StretchedComboKeepsItsBottomEdge) {

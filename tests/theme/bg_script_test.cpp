@@ -41,14 +41,6 @@ class BgScriptTest : public ::testing::Test {
     return ts;
   }
   static int Alpha(const BgSprite& s) { return int(s.colour >> 24); }
-  // Evaluating every layer at any time stays finite.
-  static void ExpectFinite() {
-    for (int i = 0; i < BgNormalList.count; ++i)
-      for (double t : {-1e12, -1e9, -1.0, 0.0, 0.5, 5.0, 777.0, 1e9, 1e12}) {
-        BgSprite s = At(i, t);
-        EXPECT_TRUE(std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.angle)) << i << " at " << t;
-      }
-  }
   std::string dir_;
 };
 
@@ -134,7 +126,12 @@ TEST_F(BgScriptTest, LimitsAppliedByTheParserKeepEveryLayerFinite) {
   // alphas are held to 0 .. 255.
   EXPECT_EQ(Numbers({l[0].m[0], l[1].m[0], l[1].m[1], l[2].m[2], l[2].m[3], l[2].m[4], l[3].a[2], l[4].m[0], l[4].m[1]}),
             Numbers({1, 0, 255, 1, 0, 255, 1, 255, 0}));
-  ExpectFinite();
+  // Evaluating every layer at any time stays finite.
+  for (int i = 0; i < BgNormalList.count; ++i)
+    for (double t : {-1e12, -1e9, -1.0, 0.0, 0.5, 5.0, 777.0, 1e9, 1e12}) {
+      BgSprite s = At(i, t);
+      EXPECT_TRUE(std::isfinite(s.x) && std::isfinite(s.y) && std::isfinite(s.angle)) << i << " at " << t;
+    }
 }
 
 TEST_F(BgScriptTest, ArgumentsNamesCommentsAndOverlongLines) {
