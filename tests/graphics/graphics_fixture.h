@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -103,12 +104,9 @@ class GraphicsTest : public testing::Test {
 };
 
 // Colour channels compared with a small tolerance for blending arithmetic.
-#define EXPECT_RGB_NEAR(pixel, r, g, b)                 \
-  do {                                                  \
-    uint32_t p_ = (pixel);                              \
-    EXPECT_NEAR(int(gfxtest::R(p_)), (r), 2) << "red";   \
-    EXPECT_NEAR(int(gfxtest::G(p_)), (g), 2) << "green"; \
-    EXPECT_NEAR(int(gfxtest::B(p_)), (b), 2) << "blue";  \
-  } while (0)
+inline bool RgbNear(uint32_t pixel, int r, int g, int b) {
+  return std::abs(R(pixel) - r) <= 2 && std::abs(G(pixel) - g) <= 2 && std::abs(B(pixel) - b) <= 2;
+}
+#define EXPECT_RGB_NEAR(pixel, r, g, b) EXPECT_PRED4(gfxtest::RgbNear, (pixel), (r), (g), (b))
 
 }  // namespace gfxtest
