@@ -118,19 +118,18 @@ TEST(LaneEvents, TempoAndGogoOnLanesNotPlayed) {
   b.Branch(chart::kConditionAccuracy, -1, 200, 3000.0, 2000.0);  // to expert
   play::SimResult r;
   play::SimBegin(play::SimOptions{}, {}, &r);
-  ASSERT_TRUE(play::SimRunUntil(1100.0));
-  EXPECT_EQ(play::Play.currentBpm.load(), 120.0);
-  EXPECT_EQ(play::Play.gogo.load(), 0);
+  using V = std::vector<double>;
+  auto at = [](double clock) {  // tempo, gogo and lane
+    EXPECT_TRUE(play::SimRunUntil(clock));
+    return V({play::Play.currentBpm, double(play::Play.gogo), double(play::Play.currentLane)});
+  };
+  EXPECT_EQ(at(1100.0), (V{120, 0, chart::kLaneNormal}));
   EXPECT_EQ(chart::TheChart.bpmChanges[1].fired, 1);
-  ASSERT_TRUE(play::SimRunUntil(1200.0));
-  EXPECT_EQ(play::Play.currentBpm.load(), 180.0);
-  ASSERT_TRUE(play::SimRunUntil(1500.0));
-  EXPECT_EQ(play::Play.gogo.load(), 1);
+  EXPECT_EQ(at(1200.0), (V{180, 0, chart::kLaneNormal}));
+  EXPECT_EQ(at(1500.0), (V{180, 1, chart::kLaneNormal}));
   EXPECT_EQ(play::Play.lastGogoTime.load(), 1500.0);
-  ASSERT_TRUE(play::SimRunUntil(3000.0));
-  EXPECT_EQ(play::Play.currentLane.load(), chart::kLaneExpert);
   // The expert tempo change was spent while the normal lane was played.
-  EXPECT_EQ(play::Play.currentBpm.load(), 180.0);
+  EXPECT_EQ(at(3000.0), (V{180, 1, chart::kLaneExpert}));
   play::SimFinish(&r);
 }
 

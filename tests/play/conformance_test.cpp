@@ -2,6 +2,7 @@
 // as kodoban-sim plays them. Every expected figure below was worked out by hand from the
 // game's rules (windows, sweep, Miss timing, big notes, rolls, balloons, score, gauge and
 // branches), not taken from a run.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,9 +16,7 @@ using namespace playtest;
 
 namespace {
 
-struct Options {
-  bool autoPlay = false;
-  int great = 0, good = 0, bad = 0;
+struct Options : play::SimOptions {
   int course = chart::kCourseOni;
 };
 
@@ -26,23 +25,18 @@ play::SimResult PlayChart(const std::string& name, const std::string& tja, const
   std::vector<play::SimPress> presses;
   std::string error;
   EXPECT_EQ(play::ParseSimInputs(inputs, &presses, &error), 0) << error;
-  play::SimOptions so;
-  so.autoPlay = o.autoPlay, so.great = o.great, so.good = o.good, so.bad = o.bad;
   const std::string path = WriteTja("conformance_" + name, tja);
-  const play::SimResult r = PlayTja(path, so, presses, o.course);
+  const play::SimResult r = PlayTja(path, o, presses, o.course);
   std::remove(path.c_str());
   return r;
 }
 
-// great, good, bad, roll, combo, max combo, score, gauge, clear threshold, end clock
+// great, good, bad, roll, combo, max combo, score, gauge (to 1e-9), clear threshold, end clock
 using Totals = std::vector<double>;
-Totals TotalsOf(const play::SimResult& r) {
-  return {double(r.great), double(r.good), double(r.bad), double(r.roll), double(r.combo), double(r.maxCombo),
-          double(r.score), std::round(r.gauge * 1e9) / 1e9, double(r.clearThreshold), r.endClock};
-}
-void ExpectTotals(const play::SimResult& r, Totals t) {
-  t[7] = std::round(t[7] * 1e9) / 1e9;
-  EXPECT_EQ(TotalsOf(r), t);
+void ExpectTotals(const play::SimResult& r, const Totals& t) {
+  const Totals got{double(r.great), double(r.good), double(r.bad),   double(r.roll),           double(r.combo),
+                   double(r.maxCombo), double(r.score), r.gauge, double(r.clearThreshold), r.endClock};
+  EXPECT_THAT(got, ::testing::Pointwise(::testing::DoubleNear(1e-9), t));
 }
 
 struct PlayCase {
@@ -88,7 +82,7 @@ const PlayCase kWindowEdges{
     "windowedges",
     "TITLE:e\nBPM:120\nSCOREINIT:1000\nSCOREDIFF:100\nCOURSE:Oni\nLEVEL:5\n#START\n1111,\n11,\n#END\n",
     "24 F\n475 F\n926 J\n1425 F\n2109 F\n2890 F\n",
-    {false, 0, -5, 0},
+    {{false, 0, -5, 0}},
     {1, 2, 3, 0, 0, 3, 2000, 0.0, 80, 6000},
     "24:0:25 475:1:75 926:2:75 1425:3:110 2109:4:110 3111:5:5",
     "",
@@ -114,7 +108,7 @@ const PlayCase kCustomWindows{
     "customwindows",
     "TITLE:c\nBPM:130\nOFFSET:-2.5\nSCOREINIT:100\nSCOREDIFF:10\nCOURSE:Hard\nLEVEL:5\n#START\n11111111,\n#END\n",
     "9 F\n240 F\n472 F\n722 J\n954 F\n1384 K\n1566 FJ\n",
-    {false, 10, 30, 50, chart::kCourseHard},
+    {{false, 10, 30, 50}, chart::kCourseHard},
     {2, 2, 4, 0, 0, 4, 300, 0.0, 80, 240000.0 / 130 * 7 / 8 + 3000},
     "9:0:25 240:1:25 472:2:75 722:3:75 954:4:110 1204:5:5 1435:6:5 1566:7:110",
     "",

@@ -22,14 +22,13 @@ namespace playtest {
 
 // Sanitized builds run the heaviest cases smaller: the point there is memory and thread
 // safety.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitizedBuild = true;
-#elif defined(__has_feature)
+#if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitizedBuild = true;
-#else
-constexpr bool kSanitizedBuild = false;
+#define KODOBAN_TEST_SANITIZED
 #endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || defined(KODOBAN_TEST_SANITIZED)
+constexpr bool kSanitizedBuild = true;
 #else
 constexpr bool kSanitizedBuild = false;
 #endif
@@ -102,11 +101,7 @@ inline std::string WriteTja(const std::string& name, const std::string& text) {
 // Reads the chart file with the chart loader and plays it as kodoban-sim does.
 inline play::SimResult PlayTja(const std::string& path, const play::SimOptions& o,
                                const std::vector<play::SimPress>& presses, int course = chart::kCourseOni) {
-  shell::ResetShellState();
-  shell::ResetConfiguration();
-  chart::ResetChartCompletely();
-  play::ResetPlayRecord();
-  play::ResetPlaySounds();
+  ChartBuilder reset;
   EXPECT_EQ(chart::LoadChart(path.c_str(), course), 0) << path;
   play::SimResult r;
   play::RunSimulation(o, presses, &r);

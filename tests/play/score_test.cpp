@@ -53,28 +53,25 @@ TEST(ScoreInPlay, TenthAndHundredthNotesOfACombo) {
   EXPECT_EQ(play::Play.popups[119].until.load(), 100.0 * 119 + 500.0);  // each shows for 500 ms
 }
 
+// The stamps hold the moment each count was reached; the voices of 50 and 100 play once; a
+// break keeps the best combo and clears the voices it reached (not 300's) and the stamps.
 TEST(Combo, StampsVoicesAndBreaks) {
   ChartBuilder b;
   for (int i = 0; i < 3; ++i) b.Note(chart::kNoteDon, 1000.0 * (i + 1));
   Auto();
-  // The stamps hold the moment each count was reached.
-  EXPECT_EQ(play::Play.comboStamps[1].time.load(), 1000.0);
-  EXPECT_EQ(play::Play.comboStamps[3].time.load(), 3000.0);
-  EXPECT_EQ(play::Play.comboStamps[4].set.load(), 0);
-  // The voices of 50 and 100 play once; a break keeps the best combo and clears the voices
-  // it reached (not 300's) and the stamps.
+  const auto& stamps = play::Play.comboStamps;
+  EXPECT_EQ((std::vector<double>{stamps[1].time, stamps[3].time, double(stamps[4].set)}), (std::vector<double>{1000, 3000, 0}));
   play::Play.combo.store(120);
   play::PlayComboVoices(0.0);
-  EXPECT_EQ(std::vector<int>(play::Play.comboVoicePlayed, play::Play.comboVoicePlayed + 4), std::vector<int>({1, 1, 0, 0}));
+  const int* voices = play::Play.comboVoicePlayed;
+  EXPECT_EQ(std::vector<int>(voices, voices + 4), std::vector<int>({1, 1, 0, 0}));
   play::Play.combo.store(249);
   play::Play.comboVoicePlayed[2] = play::Play.comboVoicePlayed[3] = 1;
   play::StampCombo(100.0);
   play::ComboBreak();
-  EXPECT_EQ(play::Play.combo.load(), 0);
-  EXPECT_EQ(play::Play.maxCombo.load(), 249);
-  EXPECT_EQ(std::vector<int>(play::Play.comboVoicePlayed, play::Play.comboVoicePlayed + 4), std::vector<int>({0, 0, 0, 1}));
-  EXPECT_EQ(play::Play.comboStamps[249].set.load(), 0);
-  EXPECT_EQ(play::Play.comboStamps[1].time.load(), play::kNeverPast);
+  EXPECT_EQ(std::pair(play::Play.combo.load(), play::Play.maxCombo.load()), std::pair(0, 249));
+  EXPECT_EQ(std::vector<int>(voices, voices + 4), std::vector<int>({0, 0, 0, 1}));
+  EXPECT_EQ(std::pair(double(stamps[249].set), stamps[1].time.load()), std::pair(0.0, play::kNeverPast));
 }
 
 struct GaugeCase {
@@ -125,14 +122,12 @@ TEST(GaugeMood, Moments) {
   play::Play.gauge.store(79.0);
   const std::pair<double, void (*)()> steps[] = {{1000, GaugeGreatStep}, {2000, GaugeGreatStep}, {3000, GaugeGreatStep},
                                                  {4000, GaugeBadStep},   {5000, GaugeGreatStep}, {6000, GaugeBadStep}};
-  std::vector<double> cleared;  // 80.3 81.6 82.9 80.3 (miss) 81.6 (cleared) 79.0 (miss)
-  for (const auto& [clock, step] : steps) {
+  for (const auto& [clock, step] : steps) {  // 80.3 81.6 82.9 80.3 (miss) 81.6 (cleared) 79.0 (miss)
     play::Play.playClock.store(clock);
     step();
-    cleared.push_back(play::Play.clearedTime.load());
   }
-  EXPECT_EQ(cleared, std::vector<double>(6, 1000.0));
-  EXPECT_EQ(std::pair(play::Play.mood.load(), play::Play.previousMood.load()), std::pair(int(kMoodMiss), int(kMoodCleared)));
+  EXPECT_EQ((std::vector<double>{play::Play.clearedTime, double(play::Play.mood), double(play::Play.previousMood)}),
+            (std::vector<double>{1000, kMoodMiss, kMoodCleared}));
   play::Play.playClock.store(7000.0);
   GaugeGoodStep();
   EXPECT_EQ((std::vector<double>{play::Play.enteredNormalTime, play::Play.lastMissMoodTime, play::Play.clearedTime}),
