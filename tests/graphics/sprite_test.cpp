@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"NegativePart", [](TextureHandle t) { return DrawSpritePart(t, 20, 20, -2, 5); }, kNothing},
         PlaceCase{"EmptyPart", [](TextureHandle t) { return DrawSpritePart(t, 20, 20, 0, 5); }, kNothing},
         PlaceCase{"WholeWidthCropped", [](TextureHandle t) { return DrawSpriteCropLeft(t, 30, 8, 10); }, kNothing},
-        PlaceCase{"CroppedColumnsTruncated", [](TextureHandle t) { return DrawSpriteCropLeft(t, 30, 3.7, 10); }, {30, 10, 34, 17}},
+        PlaceCase{"CropTruncated", [](TextureHandle t) { return DrawSpriteCropLeft(t, 30, 3.7, 10); }, {30, 10, 34, 17}},
         PlaceCase{"StripLengthTruncated", [](TextureHandle t) { return DrawSpriteStrip(t, 10, 50.9, 20); }, {10, 20, 59, 27}},
         PlaceCase{"StripUnderAPixel", [](TextureHandle t) { return DrawSpriteStrip(t, 10, 0.5, 20); }, kNothing},
         PlaceCase{"FillRect", [](TextureHandle) { return FillRect(10, 20, 30, 25, 0xFFFF8000); }, {10, 20, 29, 24}},

@@ -9,10 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -145,18 +143,12 @@ TEST(DefaultThemePictures, FramesDigitsAndCourseSymbolsLookDistinct) {
 }
 
 TEST(DefaultThemePictures, BigNotesAreBiggerAndColoursTellNotesApart) {
-  auto opaqueWidth = [](const Pixels& p) {
-    int minX = p.w, maxX = -1;
-    for (int y = 0; y < p.h; ++y)
-      for (int x = 0; x < p.w; ++x)
-        if (p.rgba[(size_t(y) * p.w + x) * 4 + 3] > 128) minX = std::min(minX, x), maxX = std::max(maxX, x);
-    return maxX - minX + 1;
-  };
+  auto area = [](const Pixels& p) { return p.w * p.h * p.Share([](const uint8_t* c, size_t) { return c[3] > 128; }); };
   auto centre = [](const Pixels& p) { return &p.rgba[(size_t(p.h / 2) * p.w + p.w / 2) * 4]; };
   Pixels don = LoadPixels("Play/Notes/don_1.png"), kat = LoadPixels("Play/Notes/kat_1.png");
   Pixels bigDon = LoadPixels("Play/Notes/don_4.png"), roll = LoadPixels("Play/Notes/roll_1.png");
   ASSERT_GT(don.w, 0);
-  EXPECT_GE(opaqueWidth(bigDon), opaqueWidth(don) * 13 / 10);
+  EXPECT_GE(area(bigDon), area(don) * 1.69) << "a third wider, and as much taller";
   const uint8_t *d = centre(don), *k = centre(kat), *r = centre(roll);
   EXPECT_GT(d[0], d[2] + 60) << "don is red";
   EXPECT_GT(k[2], k[0] + 60) << "kat is blue";
@@ -171,13 +163,12 @@ TEST(DefaultThemePictures, BackgroundsShowMoreThanAFlatFill) {
                           "Result/Load/bg_end.png", "Play/Bg/stage/stage_1.png", "Play/Bg/stage/stage_2.png"}) {
     Pixels p = LoadPixels(rel);
     ASSERT_FALSE(p.rgba.empty()) << rel;
-    double sum = 0, sum2 = 0;
-    p.Share([&](const uint8_t* c, size_t) {
-      double l = 0.3 * c[0] + 0.59 * c[1] + 0.11 * c[2];
-      return sum += l, sum2 += l * l, false;
-    });
-    const double n = p.rgba.size() / 4, mean = sum / n;
-    EXPECT_GT(std::sqrt(std::max(0.0, sum2 / n - mean * mean)), 12.0) << rel << " is nearly one flat colour";
+    // A twentieth of the picture at least is noticeably unlike its corner.
+    const uint8_t* k = p.rgba.data();
+    auto unlike = [k](const uint8_t* c, size_t) {
+      return std::abs(c[0] - k[0]) + std::abs(c[1] - k[1]) + std::abs(c[2] - k[2]) > 36;
+    };
+    EXPECT_GT(p.Share(unlike), 0.05) << rel << " is nearly one flat colour";
     EXPECT_LT(p.Share([](const uint8_t* c, size_t) { return c[3] < 250; }), 0.01) << rel;
   }
 }
@@ -198,9 +189,7 @@ TEST(DefaultThemeSounds, DrumHitsAreShortLoudAndDistinct) {
   Wav don = LoadWav("Play/Sound/don.wav"), kat = LoadWav("Play/Sound/kat.wav");
   ASSERT_TRUE(!don.s.empty() && !kat.s.empty());
   auto peak = [](const Wav& w) {
-    int m = 0;
-    for (int16_t v : w.s) m = std::max(m, std::abs(int(v)));
-    return m;
+    return std::abs(*std::max_element(w.s.begin(), w.s.end(), [](int a, int b) { return std::abs(a) < std::abs(b); }));
   };
   // Zero crossings per second tell low from bright.
   auto crossings = [](const Wav& w, size_t frames) {
@@ -252,7 +241,8 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(DefaultThemeStages, ScriptsUseAppearMotionAndClearLayersWithExistingImages) {
   std::set<int> appears, motions;
   for (const std::string n : {"1", "2"}) {
-    theme::LoadBgScriptWith((ThemeDir() + "/Play/Bg/dancer_" + n).c_str(), [](const char* path) { return Exists(path) ? 1 : -1; });
+    auto found = [](const char* path) { return Exists(path) ? 1 : -1; };
+    theme::LoadBgScriptWith((ThemeDir() + "/Play/Bg/dancer_" + n).c_str(), found);
     EXPECT_TRUE(theme::BgNormalList.count > 0 && theme::BgClearList.count > 0) << n;
     std::set<int> seen[2];
     for (const theme::BgLayerList* list : {&theme::BgNormalList, &theme::BgClearList})
@@ -289,9 +279,9 @@ TEST(DefaultThemeStages, DancerAndChibiSetsHaveEveryFrameTheirOrdersName) {
     theme::ChibiSet c;
     theme::ResetChibiSet(&c);
     ASSERT_TRUE(theme::ReadChibiIni((dir + "/chibi.ini").c_str(), &c)) << set;
-    std::vector<int> frames(c.order, c.order + c.order_count);
-    for (int& f : frames) ++f;
-    frames.push_back(c.appear_frame);
+    // The walk's frames, the one it appears with and, with pattern 0, the entrance's three.
+    std::vector<int> frames = {c.appear_frame};
+    for (int i = 0; i < c.order_count; ++i) frames.push_back(c.order[i] + 1);
     if (c.appear_pattern == 0) frames.insert(frames.end(), {1, 2, 3});
     for (int s = 1; s <= c.sort_count; ++s)
       for (int f : frames) EXPECT_TRUE(exists(dir, "chibi", s, f)) << set << " " << f;
@@ -324,7 +314,7 @@ std::vector<Demo> Demos() {
   return out;
 }
 
-TEST(DemoSongs, FourInAGenreFolderAndOneFolded) {
+TEST(DemoSongs, FourInAGenreFolderOneFoldedAndEveryNoteOnTheBeatGrid) {
   std::vector<Demo> demos = Demos();
   ASSERT_GE(demos.size(), 5u);
   int inGenre = 0, folded = 0;
@@ -356,11 +346,7 @@ TEST(DemoSongs, FourInAGenreFolderAndOneFolded) {
   // What the loaded charts below do not show: the commands that only move or mark time.
   for (const char* cmd : {"#MEASURE 3/4", "#DELAY ", "#BARLINEON", "#SECTION", "#N\n", "#E\n", "#M\n", "#BRANCHEND", "OFFSET:-"})
     EXPECT_NE(all.find(cmd), std::string::npos) << cmd;
-}
-
-TEST(DemoSongs, ChartsLoadAndEveryNoteFallsOnTheBeatGrid) {
-  std::vector<Demo> demos = Demos();
-  ASSERT_FALSE(demos.empty());
+  // Every course loads, with its notes on the music's beat grid and every kind of note and event.
   const chart::Chart& c = chart::TheChart;
   std::set<int> types, conditions, levels, courses;
   bool tempoChange = false, gogo = false, hiddenBar = false, scroll = false, balloonHits = false;
