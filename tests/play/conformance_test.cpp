@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -188,18 +187,6 @@ TEST(WholePlayAuto, EveryNoteGreatRollsAndBalloonsDrummed) {
   EXPECT_EQ(std::vector<int>({r.notes[13].state, r.notes[13].hits, r.notes[15].hits}), std::vector<int>({play::kNoteBurst, 10, 20}));
 }
 
-// A type-9 record is never judged and keeps FastNote where it stands; while it is within
-// the Bad window it is still the earliest pending note of the Bad pass, so a stray press
-// near it is not Bad.
-TEST(IgnoredRecord, BlocksTheBadPassOnlyWithinTheBadWindow) {
-  for (auto [ignoredAt, judgements] : {std::pair{0.0, "131:1:5"}, {-200.0, "100:1:110"}}) {
-    ChartBuilder b;
-    b.Note(chart::kNoteIgnored, ignoredAt);
-    b.Note(chart::kNoteDon, 20.0);
-    EXPECT_EQ(Judgements(PlayWith({Press(100.0, "F")})), judgements);
-  }
-}
-
 // Notes FastNote cannot get past stay put for the whole play: an ignored record near the
 // start, or notes under a negative scroll, which once passed move off to the right and never
 // leave (only the last is still short of the right edge when the play ends). The passes must
@@ -215,17 +202,6 @@ TEST(SkippingPasses, NotesThatNeverLeaveAreSteppedOver) {
     EXPECT_EQ(play::Play.fastNote.load(), 0);
     EXPECT_EQ(play::NextNeededNote(0), scroll > 0 ? count + 1 : count - 1) << "scroll " << scroll << " auto " << autoPlay;
   }
-}
-
-// The sweep runs back from the note before the one hit: the later of two passed-over notes
-// is missed first.
-TEST(Sweep, MissesEarlierNotesFromTheLatestBack) {
-  ChartBuilder b;
-  b.Note(chart::kNoteDon, 100.0);
-  b.Note(chart::kNoteKat, 105.0);
-  b.Note(chart::kNoteDon, 190.0);
-  const play::SimResult r = PlayWith({Press(190.0, "F")});
-  EXPECT_EQ(Judgements(r), "190:1:5 190:0:5 190:2:25");
 }
 
 }  // namespace

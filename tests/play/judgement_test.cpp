@@ -1,25 +1,36 @@
 // Hit judgement on the virtual clock where the whole plays of conformance_test do not reach:
-// close notes, the effects, and a missed note leaving the screen.
+// close notes, stray presses, the sweep, the effects, and a missed note leaving the screen.
 #include <gtest/gtest.h>
 
 #include "play_fixture.h"
 
 using namespace playtest;
-using play::SimResult;
 
 namespace {
 
 // One press judges one note; a stray press is Bad only for the earliest pending note: at 920
 // the kat is 80 ms away (outside Good), the don 130 ms, so a don press there is nothing.
-TEST(Judgement, OnePressJudgesOneNoteAndAStrayPressIsBadOnlyForTheEarliestNote) {
-  ChartBuilder close;
-  close.Note(chart::kNoteDon, 1000.0);
-  close.Note(chart::kNoteDon, 1010.0);
-  EXPECT_EQ(Judgements(PlayWith({Press(1005.0, "F")})), "1005:0:25 1121:1:5");
-  ChartBuilder stray;
-  stray.Note(chart::kNoteKat, 1000.0);
-  stray.Note(chart::kNoteDon, 1050.0);
-  EXPECT_EQ(Judgements(PlayWith({Press(920.0, "F")})), "1111:0:5 1161:1:5");
+// Hand-built charts and their judgements: one press judges one note; a stray press is Bad
+// only for the earliest pending note (at 920 the kat is 80 ms away, outside Good, the don
+// 130 ms: a don press there is nothing); a type-9 record is never judged but, while within
+// the Bad window, is still the earliest pending note of the Bad pass; the sweep runs back
+// from the note before the one hit, so the later of two passed-over notes is missed first.
+TEST(Judgement, CloseNotesStrayPressesAndTheSweep) {
+  using chart::kNoteDon, chart::kNoteKat, chart::kNoteIgnored;
+  const struct {
+    std::vector<std::pair<int, double>> notes;
+    double press;
+    const char* judgements;
+  } cases[] = {{{{kNoteDon, 1000}, {kNoteDon, 1010}}, 1005, "1005:0:25 1121:1:5"},
+               {{{kNoteKat, 1000}, {kNoteDon, 1050}}, 920, "1111:0:5 1161:1:5"},
+               {{{kNoteIgnored, 0}, {kNoteDon, 20}}, 100, "131:1:5"},
+               {{{kNoteIgnored, -200}, {kNoteDon, 20}}, 100, "100:1:110"},
+               {{{kNoteDon, 100}, {kNoteKat, 105}, {kNoteDon, 190}}, 190, "190:1:5 190:0:5 190:2:25"}};
+  for (const auto& c : cases) {
+    ChartBuilder b;
+    for (auto [type, time] : c.notes) b.Note(type, time);
+    EXPECT_EQ(Judgements(PlayWith({Press(c.press, "F")})), c.judgements);
+  }
 }
 
 // First hand 25 ms late (just Good), second 10 ms later: a big Good judged at the second hand.
@@ -31,7 +42,7 @@ TEST(Judgement, BigGoodAtTheSecondHandAndJudgeEffects) {
   b.Note(chart::kNoteBigKat, 2000.0);
   b.Note(chart::kNoteBigDon, 3000.0);
   b.Note(chart::kNoteDon, 4000.0);
-  SimResult r = PlayWith({Press(1000.0, "F"), Press(2030.0, "DK"), Press(3025.0, "J", 40), Press(3035.0, "F"), Press(4095.0, "J")});
+  play::SimResult r = PlayWith({Press(1000.0, "F"), Press(2030.0, "DK"), Press(3025.0, "J", 40), Press(3035.0, "F"), Press(4095.0, "J")});
   EXPECT_EQ(Judgements(r), "1000:0:25 2030:1:75 3035:2:75 4095:3:110");
   EXPECT_EQ(r.notes[2].state, play::kNoteBigGood);
   std::vector<int> effects;

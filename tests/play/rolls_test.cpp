@@ -4,7 +4,6 @@
 #include "play_fixture.h"
 
 using namespace playtest;
-using play::SimResult;
 
 namespace {
 

@@ -41,32 +41,27 @@ INSTANTIATE_TEST_SUITE_P(
                       // absurd parameters saturate instead of overflowing
                       ScoreCase{2147483000, 2000000000, 2000000000, 150, 3, true, 1.0, 2147483647}));
 
-TEST(ScoreInPlay, TenthAndHundredthNotesOfACombo) {
+// A combo of 120 at init 300, diff 80: the points of its 9th, 10th, 99th, 100th and 120th
+// notes, each shown for 500 ms; the stamps hold the moment each count was reached; the voices
+// of 50 and 100 have played once. A break keeps the best combo and clears the voices it
+// reached (not 300's) and the stamps.
+TEST(Combo, PointsStampsVoicesAndBreak) {
   ChartBuilder b;
   chart::TheChart.scoreInit = 300;
   chart::TheChart.scoreDiff = 80;
-  for (int i = 0; i < 120; ++i) b.Note(chart::kNoteDon, 100.0 * i);
+  for (int i = 0; i < 120; ++i) b.Note(chart::kNoteDon, 1000.0 + 100.0 * i);
   EXPECT_EQ(Auto().maxCombo, 120);
-  std::vector<int> added;  // points of the 9th, 10th, 99th, 100th and 120th notes
-  for (int n : {9, 10, 99, 100, 120}) added.push_back(play::Play.popups[n - 1].score.load() - play::Play.popups[n - 2].score.load());
+  const auto& popups = play::Play.popups;
+  std::vector<int> added;
+  for (int n : {9, 10, 99, 100, 120}) added.push_back(popups[n - 1].score.load() - popups[n - 2].score.load());
   EXPECT_EQ(added, std::vector<int>({300, 380, 1020, 1100, 1100}));
-  EXPECT_EQ(play::Play.popups[119].until.load(), 100.0 * 119 + 500.0);  // each shows for 500 ms
-}
-
-// The stamps hold the moment each count was reached; the voices of 50 and 100 play once; a
-// break keeps the best combo and clears the voices it reached (not 300's) and the stamps.
-TEST(Combo, StampsVoicesAndBreaks) {
-  ChartBuilder b;
-  for (int i = 0; i < 3; ++i) b.Note(chart::kNoteDon, 1000.0 * (i + 1));
-  Auto();
   const auto& stamps = play::Play.comboStamps;
-  EXPECT_EQ((std::vector<double>{stamps[1].time, stamps[3].time, double(stamps[4].set)}), (std::vector<double>{1000, 3000, 0}));
-  play::Play.combo.store(120);
-  play::PlayComboVoices(0.0);
-  const int* voices = play::Play.comboVoicePlayed;
+  EXPECT_EQ((std::vector<double>{popups[119].until, stamps[1].time, stamps[120].time, double(stamps[121].set)}),
+            (std::vector<double>{12900 + 500, 1000, 12900, 0}));
+  int* voices = play::Play.comboVoicePlayed;
   EXPECT_EQ(std::vector<int>(voices, voices + 4), std::vector<int>({1, 1, 0, 0}));
   play::Play.combo.store(249);
-  play::Play.comboVoicePlayed[2] = play::Play.comboVoicePlayed[3] = 1;
+  voices[2] = voices[3] = 1;
   play::StampCombo(100.0);
   play::ComboBreak();
   EXPECT_EQ(std::pair(play::Play.combo.load(), play::Play.maxCombo.load()), std::pair(0, 249));
