@@ -334,21 +334,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 constexpr uint32_t kOniColour = 0xFF20C040u, kIrisImage = 0xFFE0E0E0u, kSlideImage = 0xFF3060F0u;
 
-class Transitions : public gfxtest::GraphicsTest {
+class Transitions : public FieldTest {
  protected:
   void SetUp() override {
-    GraphicsTest::SetUp();
+    FieldTest::SetUp();
     theme::ResetResourceLoader();
     theme::LoadCourse = 3;
     theme::SongSelectLayout.load_oni_bg_color = kOniColour & 0xFFFFFF;
-    theme::select_assets::LoadBgEnd[3] = Solid("iris.png", 640, 480, kIrisImage);
-    theme::play_assets::LoadBgEnd = Solid("slide.png", 640, 480, kSlideImage);
-    play::ResetPlayRecord();
+    theme::select_assets::LoadBgEnd[3] = Picture(640, 480, kIrisImage);
+    theme::play_assets::LoadBgEnd = Picture(640, 480, kSlideImage);
   }
   void TearDown() override {
     theme::ResetResourceLoader();
-    play::ResetPlayRecord();
-    GraphicsTest::TearDown();
+    FieldTest::TearDown();
   }
   void ExpectPixel(int x, int y, uint32_t colour) {
     SCOPED_TRACE(::testing::Message() << "at " << x << "," << y);

@@ -20,6 +20,7 @@
 #include "common/wave_write.h"
 #include "library/record_file.h"
 #include "library/save_data.h"
+#include "platform/mixer.h"
 #include "platform/time.h"
 #include "play/play_record.h"
 #include "scenes/result/result_draw.h"
@@ -57,6 +58,7 @@ class ResultTest : public testing::Test {
     ASSERT_NE(getcwd(oldDir_, sizeof oldDir_), nullptr);
     ASSERT_EQ(chdir(folder_.Path().c_str()), 0);  // records go to ./Files/Save
     platform::TimeUseVirtualClock(kSceneStart, false);
+    platform::MixerReset();  // no sound scheduled on an earlier case's clock
     shell::ResetShellState();
     shell::SceneId = shell::kSceneResult;
     shell::LoadKind = shell::kSceneResult;
@@ -166,12 +168,20 @@ INSTANTIATE_TEST_SUITE_P(Plays, ResultCountingTest,
                                          Counting{1234560, 612, 40, 3, 77, 500},
                                          Counting{2147483647, 99999, 99999, 99999, 99999, 99999}));
 
+// The centre key skips only from 3300 and leaves only after 24000, once; the clear music's loop
+// follows its start part with no gap.
 TEST_F(ResultTest, CentreKeySkipsOnlyFrom3300AndLeavesOnlyAfter24000Once) {
   Begin(987654, 500, 20, 1, 90.0, 10, 300);
   RunUntil(3298);
   PressF();  // 3299: too early
   EXPECT_FALSE(Result.skipped);
   RunUntil(5000);
+  const double start = FirstPlayed(ra::ClearBgmStart), loop = FirstPlayed(ra::ClearBgmLoop);
+  EXPECT_GT(start, result::kMusicMs);
+  // At most one worker round before the start part's last sample.
+  EXPECT_LE(loop, start + kMusicStartMs);
+  EXPECT_GE(loop, start + kMusicStartMs - result::kWorkerRoundMs);
+  EXPECT_EQ(sound::IsSoundPlaying(ra::ClearBgmLoop), 1);
   PressF();  // during the count: every number shows its value at once
   EXPECT_DOUBLE_EQ(Result.timeline, result::kCountEndMs);
   for (int i = 0; i < result::kNumberCount; ++i) {
@@ -189,17 +199,6 @@ TEST_F(ResultTest, CentreKeySkipsOnlyFrom3300AndLeavesOnlyAfter24000Once) {
   RunUntil(7800);
   PressF();  // a second press while leaving changes nothing
   EXPECT_EQ(Result.leaveInstant, leftAt);
-}
-
-TEST_F(ResultTest, MusicLoopStartsAsTheStartPartEnds) {
-  Begin(1000, 10, 0, 0, 100.0);
-  RunUntil(result::kMusicMs + kMusicStartMs + 50);
-  const double start = FirstPlayed(ra::ClearBgmStart), loop = FirstPlayed(ra::ClearBgmLoop);
-  EXPECT_GT(start, result::kMusicMs);
-  // No gap: the loop starts at most one worker round before the start part's last sample.
-  EXPECT_LE(loop, start + kMusicStartMs);
-  EXPECT_GE(loop, start + kMusicStartMs - result::kWorkerRoundMs);
-  EXPECT_EQ(sound::IsSoundPlaying(ra::ClearBgmLoop), 1);
 }
 
 // What reaches the record file and the lifetime counters, by auto play and judgement windows.
