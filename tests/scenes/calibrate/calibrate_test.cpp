@@ -39,7 +39,6 @@ void ScriptedKeys(std::atomic<int32_t>* counters) {
 class CalibrationThread : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = testsupport::MakeTempFolder("calibrate");
     platform::TimeUseVirtualClock(kStart, false);
     platform::MixerReset();
     shell::ResetConfiguration();
@@ -58,7 +57,6 @@ class CalibrationThread : public ::testing::Test {
     platform::TimeUseRealClock();
     shell::SceneId.store(shell::kSceneBoot);
     shell::LoadKind.store(0);
-    testsupport::RemoveTempFolder(dir_);
   }
   // A whole run, one worker pass per millisecond; errors[n] is how late note n is pressed.
   void Play(const std::vector<double>& errors) {
@@ -79,7 +77,8 @@ class CalibrationThread : public ::testing::Test {
     }
   }
   std::string ConfigText() { return testsupport::ReadFile(dir_ + "/Config.ini"); }
-  std::string dir_;
+  testsupport::TempFolder folder_{"calibrate"};
+  const std::string dir_ = folder_.Path();
 };
 
 struct MedianCase {

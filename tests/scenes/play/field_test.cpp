@@ -94,52 +94,44 @@ TEST_F(FieldTest, NotesBeyond800AreNotDrawnAndTheLaneCutsAwayLeftOf110) {
   pa::Don[0] = Picture(40, 40, 0xFFFF0000);
   Note(0, chart::kNoteDon, 105);  // spans 85 .. 125
   Draw(0);
-  EXPECT_EQ(Changed()[0], 110);
-  EXPECT_EQ(Changed()[2], 124);
+  EXPECT_EQ(std::make_pair(Changed()[0], Changed()[2]), std::make_pair(110, 124)) << "left and right edges";
 }
 
-struct StateCase { int state; bool shown; };
+// A note (and its caption) shows while pending or passed, and only while live; a bar line shows
+// while visible and live.
+struct StateCase { int state, live; bool shown; };
 class NoteStateTest : public FieldTest, public testing::WithParamInterface<StateCase> {};
 
-TEST_P(NoteStateTest, MissedNotesScrollOnAndJudgedOnesVanishAtOnce) {
+TEST_P(NoteStateTest, MissedNotesScrollOnAndJudgedOrDeadOnesVanishAtOnce) {
   pa::Don[0] = Picture(40, 40, 0xFFFF0000);
   pa::DonM[0] = Picture(20, 10, 0xFF00FF00);
   Note(0, chart::kNoteDon, 130, GetParam().state, chart::kLabelDon);
+  play::SetNoteLive(0, GetParam().live);
   Draw(0);
   EXPECT_EQ(Pixel(130, NoteY()) == 0xFFFF0000u, GetParam().shown);
   EXPECT_EQ(Pixel(130, theme::PlayLayout.note_m_y) == 0xFF00FF00u, GetParam().shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(States, NoteStateTest,
-                         testing::Values(StateCase{play::kNotePending, true}, StateCase{play::kNotePassed, true},
-                                         StateCase{play::kNoteGood, false}, StateCase{play::kNoteWaiting, false},
-                                         StateCase{play::kNoteDead, false}));
+                         testing::Values(StateCase{play::kNotePending, 1, true}, StateCase{play::kNotePassed, 1, true},
+                                         StateCase{play::kNoteGood, 1, false}, StateCase{play::kNoteWaiting, 1, false},
+                                         StateCase{play::kNoteDead, 1, false}, StateCase{play::kNotePending, 0, false}));
 
-TEST_F(FieldTest, ADeadNoteItsCaptionAndItsBarLineAreNotDrawn) {
-  pa::Don[0] = Picture(40, 40, 0xFFFF0000);
-  pa::DonM[0] = Picture(20, 10, 0xFF00FF00);
-  pa::Line = Picture(4, 60, 0xFFFFFFFF);
-  Note(0, chart::kNoteDon, 300, play::kNotePending, chart::kLabelDon);
-  play::SetNoteLive(0, 0);
-  BarLineAt(0, 300, 1000, true, 0);
-  Draw(1000);
-  EXPECT_EQ(CountChanged(0, 0, 640, 480, kBlack), 0);
-}
+class BarLineTest : public FieldTest, public testing::WithParamInterface<std::pair<bool, int>> {};
 
-class BarLineTest : public FieldTest, public testing::WithParamInterface<bool> {};
-
-TEST_P(BarLineTest, BarLineOffHidesTheLineAtItsPlace) {
+TEST_P(BarLineTest, BarLineOffOrDeadHidesTheLineAtItsPlace) {
+  const auto [visible, live] = GetParam();
   pa::Line = Picture(4, 60, 0xFFFFFFFF);
   pa::LineBranch = Picture(4, 60, 0xFFFFFF00);
-  BarLineAt(0, 300, 2000, GetParam());
+  BarLineAt(0, 300, 2000, visible, live);
   BarLineAt(1, 420, 2000, true);
   chart::TheChart.barLines[1].branchStart = true;
   Draw(2000);
-  EXPECT_EQ(Pixel(300, NoteY()) == 0xFFFFFFFFu, GetParam());
+  EXPECT_EQ(Pixel(300, NoteY()) == 0xFFFFFFFFu, visible && live);
   EXPECT_EQ(Pixel(420, NoteY()), 0xFFFFFF00u);  // the first line after a branch start
 }
 
-INSTANTIATE_TEST_SUITE_P(Visible, BarLineTest, testing::Bool());
+INSTANTIATE_TEST_SUITE_P(VisibleAndLive, BarLineTest, testing::Values(std::pair{true, 1}, std::pair{false, 1}, std::pair{true, 0}));
 
 // ---- note animation ----------------------------------------------------------------------
 

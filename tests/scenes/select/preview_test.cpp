@@ -24,7 +24,6 @@ using songselect::UpdatePreview;
 class PreviewThread : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = testsupport::MakeTempFolder("preview");
     ASSERT_FALSE(dir_.empty());
     platform::TimeUseVirtualClock(10000.0, false);
     platform::MixerReset();
@@ -40,7 +39,6 @@ class PreviewThread : public ::testing::Test {
     platform::MixerReset();
     platform::TimeUseRealClock();
     shell::SceneId.store(shell::kSceneBoot);
-    testsupport::RemoveTempFolder(dir_);
   }
   void Write(const std::string& name, const soundtest::Bytes& b) {
     testsupport::WriteFile(dir_ + "/" + name, std::string(b.begin(), b.end()));
@@ -72,7 +70,8 @@ class PreviewThread : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
-  std::string dir_;
+  testsupport::TempFolder folder_{"preview"};
+  const std::string dir_ = folder_.Path();
 };
 
 TEST_F(PreviewThread, StartsWhenTheBarHasOpenedFromTheDemoStart) {
