@@ -81,9 +81,8 @@ TEST_F(PreviewThread, StartsWhenTheBarHasOpenedFromTheDemoStart) {
   ASSERT_TRUE(WaitPlaying(10700.0, a, 10700.0));
   int buffer = PreviewNow().buffer;
   EXPECT_EQ(platform::MixerBufferFrames(buffer), 44100 * 2);  // from DEMOSTART:1 to the end
-  EXPECT_EQ(platform::MixerGetPosition(buffer), 0);
   Frame(10800.0, a, 10700.0);
-  EXPECT_EQ(platform::MixerGetPosition(buffer), 4410);
+  EXPECT_EQ(platform::MixerGetPosition(buffer), 4410) << "from its start, on the clock";
 }
 
 class PreviewThreadSilenced : public PreviewThread, public ::testing::WithParamInterface<bool> {};
