@@ -10,22 +10,21 @@ namespace {
 
 const char kEmptyBody[] = "\n#START\n#END\n";
 
-TEST(Header, SubtitlePrefixOfTwoSignsIsDropped) {
-  const char* rows[][2] = {{"--Foo", "Foo"}, {"++Foo", "Foo"}, {"Foo", "Foo"}, {"-Foo", "-Foo"},
-                           {"+-Foo", "Foo"}, {"", ""},         {"-", "-"}};
-  for (auto& r : rows) EXPECT_STREQ(Load(std::string("SUBTITLE:") + r[0] + kEmptyBody).subtitle, r[1]);
-}
-
 TEST(Header, TitleRules) {
-  // Empty title, later lines replace earlier ones, a SUBTITLE line is not a title.
-  EXPECT_STREQ(Load("TITLE:\n#START\n#END\n").title, "");
-  EXPECT_STREQ(Load("TITLE:One\nTITLE:Two\nSUBTITLE:Three\n#START\n#END\n").title, "Two");
-  // The value sits at a fixed column: a leading blank shifts the key, not the column.
-  EXPECT_STREQ(Load(" TITLE:Foo\n#START\n#END\n").title, ":Foo");
-  // Bytes are kept as they are (Shift-JIS).
-  EXPECT_STREQ(Load("TITLE:\x83\x65\x83X\x83g\n#START\n#END\n").title, "\x83\x65\x83X\x83g");
-  // Keys after the chosen #START are body lines; a WAVE: line is skipped entirely.
-  EXPECT_STREQ(Load("TITLE:A\n#START\nTITLE:B\n#END\n").title, "A");
+  // "title|subtitle": a subtitle drops a prefix of two signs; an empty title; later lines
+  // replace earlier ones and a SUBTITLE line is not a title; the value sits at a fixed column
+  // (a leading blank shifts the key, not the column); bytes are kept as they are (Shift-JIS);
+  // keys after the chosen #START are body lines.
+  const char* rows[][2] = {{"SUBTITLE:--Foo", "|Foo"}, {"SUBTITLE:++Foo", "|Foo"},   {"SUBTITLE:Foo", "|Foo"},
+                           {"SUBTITLE:-Foo", "|-Foo"}, {"SUBTITLE:+-Foo", "|Foo"},   {"SUBTITLE:-", "|-"},
+                           {"TITLE:", "|"},            {"TITLE:One\nTITLE:Two\nSUBTITLE:Three", "Two|Three"},
+                           {" TITLE:Foo", ":Foo|"},    {"TITLE:\x83\x65\x83X\x83g", "\x83\x65\x83X\x83g|"},
+                           {"TITLE:A\n#START\nTITLE:B\n#END", "A|"}, {"SUBTITLE:", "|"}};
+  for (auto& [text, expected] : rows) {
+    const auto& c = Load(std::string(text) + kEmptyBody);
+    EXPECT_EQ(std::string(c.title) + "|" + c.subtitle, expected) << text;
+  }
+  // A WAVE: line is skipped entirely.
   EXPECT_EQ(Load("WAVE:COURSE:Edit #START.ogg\nTITLE:x\n#START\n1,\n#END\n").totals.notes, 1);
   // Long titles are cut at a character boundary: 255 ASCII bytes then a two-byte Shift-JIS
   // character that does not fit; 85 three-byte UTF-8 characters fill 255 bytes.
@@ -115,17 +114,16 @@ TEST(Header, UnopenableFileLeavesTheChartAlone) {
 
 TEST(SongIdentity, DigestOfTheFile) {
   char id[33];
-  std::string abc = WriteFile("abc.tja", "abc"), empty = WriteFile("empty.tja", "");
-  EXPECT_EQ(chart::SongIdentity(abc.c_str(), id), 0);
-  EXPECT_STREQ(id, "900150983CD24FB0D6963F7D28E17F72");
-  for (const std::string& bad : {empty, std::string("/nonexistent.tja")}) {
-    EXPECT_EQ(chart::SongIdentity(bad.c_str(), id), -1);
-    EXPECT_STREQ(id, "00000000000000000000000000000000");
+  const std::string abc = WriteFile("abc.tja", "abc"), empty = WriteFile("empty.tja", "");
+  const std::string zeros(32, '0'), abcDigest = "900150983CD24FB0D6963F7D28E17F72";
+  for (auto [path, result, digest] : {std::tuple{abc, 0, abcDigest}, {empty, -1, zeros}, {"/nonexistent.tja", -1, zeros}}) {
+    EXPECT_EQ(chart::SongIdentity(path.c_str(), id), result);
+    EXPECT_EQ(id, digest);
   }
   // The loader keeps the same identity with the chart. (That bytes after the first 64 KiB
   // don't count is shown where it matters, by the library: two such charts share records.)
   chart::LoadChart(abc.c_str(), 3);
-  EXPECT_STREQ(chart::TheChart.songIdentity, "900150983CD24FB0D6963F7D28E17F72");
+  EXPECT_EQ(chart::TheChart.songIdentity, abcDigest);
   chart::BufferDigest("", 0, id);
   EXPECT_STREQ(id, "D41D8CD98F00B204E9800998ECF8427E");
   for (const auto& p : {abc, empty}) std::remove(p.c_str());
