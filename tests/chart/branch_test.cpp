@@ -25,18 +25,15 @@ TEST(Branch, LanesAndClocks) {
   EXPECT_EQ(Notes(&ChartNote::lane), (I{0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 0}));
   EXPECT_EQ(Notes(&ChartNote::time), (D{0, 500, 1000, 1500, 2000, 4000, 2000, 3000, 4000, 5000,
                                          6000, 7000, 2000, 2250, 2500, 2750, 6000}));
-  EXPECT_TRUE(c.notes[6].gogo);
-  EXPECT_FALSE(c.notes[12].gogo);
-  EXPECT_DOUBLE_EQ(c.notes[12].bpm, 240);
+  EXPECT_EQ((D{double(c.notes[6].gogo), double(c.notes[12].gogo), c.notes[12].bpm}), (D{1, 0, 240}));
   // Events carry their lane and their lane's clock.
   EXPECT_EQ((D{c.gogoChanges[1].time, c.bpmChanges[1].time, c.sections[0].time}), (D{2000, 2000, 2000}));
   EXPECT_EQ((I{c.gogoChanges[1].lane, c.bpmChanges[1].lane, c.sections[0].lane, c.sections[1].lane}),
             (I{2, 3, 3, -1}));
   // The branch point: its condition, and its judgement at the start of the measure before.
   const auto& b = c.branchPoints[0];
-  EXPECT_EQ(b.condition, chart::kConditionAccuracy);
-  EXPECT_EQ((D{b.expert, b.master, b.start, b.judge}), (D{80, 90, 2000, 0}));
-  EXPECT_EQ(c.branchPoints[1].condition, -1);
+  EXPECT_EQ((D{double(b.condition), b.expert, b.master, b.start, b.judge, double(c.branchPoints[1].condition)}),
+            (D{chart::kConditionAccuracy, 80, 90, 2000, 0, -1}));
   // Judged a measure before the first one; and a branch three measures in.
   LoadBody("#BRANCHSTART r,5,10\n#N\n1,\n#E\n1,\n#M\n1,\n#BRANCHEND\n");
   EXPECT_EQ((D{c.branchPoints[0].judge, c.branchPoints[0].start}), (D{-2000, 0}));
@@ -69,15 +66,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Branch, OddlyPlacedLaneCommands) {
   // A lane command before any #BRANCHSTART keeps the state; only the master clock moved.
   const auto& c = LoadBody("#BPMCHANGE 60\n#GOGOSTART\n#M\n1,\n#BRANCHEND\n1,\n");
-  EXPECT_FALSE(c.hasBranches);
-  EXPECT_EQ(c.notes[0].lane, 3);
-  EXPECT_DOUBLE_EQ(c.notes[0].bpm, 60);
-  EXPECT_TRUE(c.notes[0].gogo && c.barLines[0].branchStart);
-  EXPECT_DOUBLE_EQ(c.notes[1].time, 0);
+  EXPECT_EQ((D{double(c.hasBranches), double(c.notes[0].lane), c.notes[0].bpm, double(c.notes[0].gogo),
+               double(c.barLines[0].branchStart), c.notes[1].time}),
+            (D{0, 3, 60, 1, 1, 0}));
   // A bar line rewritten by a later note line keeps its branch-start flag.
   LoadBody("#BRANCHSTART p,1,2\n#N\n\n#SCROLL 2\n1,\n#BRANCHEND\n");
-  EXPECT_TRUE(c.barLines[0].branchStart);
-  EXPECT_DOUBLE_EQ(c.barLines[0].scroll, 2);
+  EXPECT_EQ((D{double(c.barLines[0].branchStart), c.barLines[0].scroll}), (D{1, 2}));
   // "#EXAM" contains #E; a branch never closed ends with the body.
   LoadBody("#BRANCHSTART p,1,2\n#EXAM1\n1,\n#NEXT\n2,\n");
   EXPECT_EQ(Notes(&ChartNote::lane), (I{2, 1}));
