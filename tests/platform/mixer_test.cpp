@@ -182,8 +182,17 @@ class MixerDevice : public ::testing::Test {
   std::string was_ = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "dummy";
 };
 
-// SDL's dummy driver, the one every headless run uses, leaves the stream on the clock: the
-// sound tests and every end-to-end play show that.
+// SDL's dummy driver keeps no time: the mixer stays on the clock (what a song does on the
+// clock is the sound module's test). Nothing else opens the mixer on it.
+TEST_F(MixerDevice, TheDummyDriverLeavesTheStreamOnTheClock) {
+  platform::TimeUseVirtualClock(0.0, false);
+  Open("dummy");
+  EXPECT_FALSE(platform::MixerHasDevice());
+  int a = platform::MixerCreateBuffer(Constant(44100, 1, 1));
+  platform::MixerPlay(a, false);
+  platform::TimeAdvanceVirtualMs(100.0);
+  EXPECT_EQ(platform::MixerGetPosition(a), 4410);
+}
 
 // The disk driver is a device that writes the stream to a file.
 TEST_F(MixerDevice, TheDiskDriverWritesTheMixedStream) {
