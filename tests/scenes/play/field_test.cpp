@@ -131,7 +131,8 @@ TEST_P(BarLineTest, BarLineOffOrDeadHidesTheLineAtItsPlace) {
   EXPECT_EQ(Pixel(420, NoteY()), 0xFFFFFF00u);  // the first line after a branch start
 }
 
-INSTANTIATE_TEST_SUITE_P(VisibleAndLive, BarLineTest, testing::Values(std::pair{true, 1}, std::pair{false, 1}, std::pair{true, 0}));
+INSTANTIATE_TEST_SUITE_P(VisibleAndLive, BarLineTest,
+                         testing::Values(std::pair{true, 1}, std::pair{false, 1}, std::pair{true, 0}));
 
 // ---- note animation ----------------------------------------------------------------------
 

@@ -373,10 +373,9 @@ TEST_F(SongSelectDrawing, NinePlacesRepeatAShortListRoundTheCursor) {
 }
 
 TEST_F(SongSelectDrawing, HostileTitlesAndAFullListDrawInEveryPhase) {
-  std::string longTitle(256, '\x82');  // lead bytes with no trail: valid in neither encoding
-  std::string longChart = "TITLE:";
-  longChart.append(longTitle).append("\nCOURSE:Oni\nLEVEL:12\n#START\n1,\n#END\n");
-  WriteFile(Songs() / "long.tja", longChart);
+  // A 256-byte title of lead bytes with no trail: valid in neither encoding.
+  WriteFile(Songs() / "long.tja",
+            std::string("TITLE:").append(256, '\x82').append("\nCOURSE:Oni\nLEVEL:12\n#START\n1,\n#END\n"));
   WriteFile(Songs() / "bad.tja", std::string("TITLE:\xff\xfe\xc3\x28\xe0\x80%s%n\n#START\n1,\n#END\n"));
   WriteFile(Songs() / "sjis.tja", std::string("TITLE:\x91\xbe\x8c\xdb\n#START\n1,\n#END\n"));
   // 996 more in a folded folder: with the back item the list is full at 1000.
