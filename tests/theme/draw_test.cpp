@@ -85,8 +85,7 @@ TEST_F(StageDrawTest, UpperBackgroundTilesScrollsAndFollowsTheMood) {
   clock_.clear_mood_time = 9000;
   EXPECT_EQ(Upper({{320, 20}}), Pixels({kGreen}));
   clock_.clear_mood_time = 9950;  // halfway through its 100 ms fade
-  uint32_t p = Upper({{320, 20}})[0];
-  EXPECT_RGB_NEAR(p, 0, 127, 128);
+  EXPECT_RGB_NEAR(Upper({{320, 20}})[0], 0, 127, 128);
   clock_.mood = theme::kMoodMiss;
   clock_.miss_mood_time = 9000;
   EXPECT_EQ(Upper({{320, 20}}), Pixels({kRed}));

@@ -38,7 +38,7 @@ TEST(StageSetTest, CountingStopsAtTheFirstMissingNumberAndEveryNumberIsPicked) {
   EXPECT_EQ(std::pair(theme::PickNumberedSet(1), theme::PickNumberedSet(0)), std::pair(1, 0));
 }
 
-TEST(DancerIniTest, KeysAndLists) {
+TEST(StageIniTest, DancerAndChibiKeysAndLists) {
   theme::DancerSet s;
   theme::ResetDancerSet(&s);
   for (const char* line : {"dance_x=10,-20", "dance_y=100 200 300 400 500 600 700", "dance_order=1,2,3,2 // four steps",
@@ -50,9 +50,19 @@ TEST(DancerIniTest, KeysAndLists) {
                               s.sort_count, s.appear_pattern[2], s.appear_order_count, s.appear_order[1], s.dance_pattern}),
             std::vector<int>({10, 20, 500, 4, 0, 1, 3, 1, 2, 5, 0}));
   EXPECT_EQ(Numbers({s.dance_interval, s.appear_interval}), Numbers({2.5, 1.5}));
+  // chibi.ini, with its keys as the themes spell them.
+  theme::ChibiSet c;
+  theme::ResetChibiSet(&c);
+  for (const char* line : {"chibi_x=-30", "chibi_y=400", "chibi_sort=2", "chibi_x_pattern=2,0", "chibi_y_pattern=0,2",
+                           "chibi_order=3,4", "chibi_interval=0.5", "chibi_appear_patern=1", "chibi_appear_flame=4"})
+    theme::ParseChibiLine(line, &c);
+  EXPECT_EQ(std::vector<int>({c.chibi_x, c.chibi_y, c.sort_count, c.x_pattern[0], c.x_pattern[1], c.y_pattern[1],
+                              c.order_count, c.order[1], c.appear_pattern, c.appear_frame}),
+            std::vector<int>({-30, 400, 2, 2, 0, 2, 2, 3, 1, 4}));
+  EXPECT_EQ(c.interval, 0.5);
 }
 
-TEST(DancerIniTest, BadValuesStayWithinBounds) {
+TEST(StageIniTest, BadDancerValuesStayWithinBounds) {
   theme::DancerSet s;
   theme::ResetDancerSet(&s);
   std::string order = "dance_order=";
@@ -86,18 +96,6 @@ TEST(DancerIniTest, BadValuesStayWithinBounds) {
   EXPECT_EQ(std::pair(s.sort_count, s.dance_interval), std::pair(2, 8.0));
   EXPECT_FALSE(theme::ReadDancerIni((dir + "/none.ini").c_str(), &s));
   RemoveTempFolder(dir);
-}
-
-TEST(ChibiIniTest, KeysAsSpelled) {
-  theme::ChibiSet s;
-  theme::ResetChibiSet(&s);
-  for (const char* line : {"chibi_x=-30", "chibi_y=400", "chibi_sort=2", "chibi_x_pattern=2,0", "chibi_y_pattern=0,2",
-                           "chibi_order=3,4", "chibi_interval=0.5", "chibi_appear_patern=1", "chibi_appear_flame=4"})
-    theme::ParseChibiLine(line, &s);
-  EXPECT_EQ(std::vector<int>({s.chibi_x, s.chibi_y, s.sort_count, s.x_pattern[0], s.x_pattern[1], s.y_pattern[1],
-                              s.order_count, s.order[1], s.appear_pattern, s.appear_frame}),
-            std::vector<int>({-30, 400, 2, 2, 0, 2, 2, 3, 1, 4}));
-  EXPECT_EQ(s.interval, 0.5);
 }
 
 TEST(StageTimingTest, DancerSlotsAndDanceFrames) {
