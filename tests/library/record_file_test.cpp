@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "library/scrambler.h"
@@ -106,33 +107,24 @@ PlayOutcome Play(int course, int score, double gauge, int bad, int great = 100) 
   return p;
 }
 
-struct UpdateCase {
-  const char* name;
-  PlayOutcome first, second;
-  std::vector<int> bestStatusGreatPlays;
-};
-class RecordUpdate : public ::testing::TestWithParam<UpdateCase> {};
-TEST_P(RecordUpdate, Rules) {
-  SongRecord r = Zero();
-  library::ApplyPlayToRecord(GetParam().first, &r);
-  library::ApplyPlayToRecord(GetParam().second, &r);
-  const int c = GetParam().second.course;
-  EXPECT_EQ((std::vector<int>{r.bestScore[c], r.clearStatus[c], r.greatCount[c], r.playCount[c]}),
-            GetParam().bestStatusGreatPlays);
+// Two plays, then the second play's course: best score, clear status, Greats, plays.
+TEST(RecordUpdate, Rules) {
+  const std::tuple<const char*, PlayOutcome, PlayOutcome, std::vector<int>> rows[] = {
+      {"lower score keeps the best, raises the status", Play(3, 500000, 50, 4, 90), Play(3, 400000, 85, 1, 70),
+       {500000, 2, 90, 2}},
+      {"higher score takes its counters", Play(3, 500000, 90, 2, 90), Play(3, 600000, 40, 8, 95), {600000, 2, 95, 2}},
+      {"status never falls", Play(2, 900000, 100, 0, 200), Play(2, 10, 0, 50, 1), {900000, 3, 200, 2}},
+      {"clear at the threshold exactly", Play(0, 0, 0, 0, 0), Play(0, 1, 60, 3, 5), {1, 2, 5, 2}},
+      {"first play stores score zero", Play(4, 0, 0, 0, 0), Play(1, 0, 10, 2, 5), {0, 1, 5, 1}},
+      {"equal score keeps the first counters", Play(3, 1000, 100, 0, 10), Play(3, 1000, 100, 0, 11), {1000, 3, 10, 2}}};
+  for (const auto& [name, first, second, want] : rows) {
+    SongRecord r = Zero();
+    library::ApplyPlayToRecord(first, &r);
+    library::ApplyPlayToRecord(second, &r);
+    const int c = second.course;
+    EXPECT_EQ((std::vector<int>{r.bestScore[c], r.clearStatus[c], r.greatCount[c], r.playCount[c]}), want) << name;
+  }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Plays, RecordUpdate,
-    ::testing::Values(
-        UpdateCase{"LowerScoreKeepsBestButRaisesStatus", Play(3, 500000, 50, 4, 90),
-                   Play(3, 400000, 85, 1, 70), {500000, 2, 90, 2}},
-        UpdateCase{"HigherScoreTakesItsCounters", Play(3, 500000, 90, 2, 90),
-                   Play(3, 600000, 40, 8, 95), {600000, 2, 95, 2}},
-        UpdateCase{"StatusNeverFalls", Play(2, 900000, 100, 0, 200), Play(2, 10, 0, 50, 1), {900000, 3, 200, 2}},
-        UpdateCase{"ClearAtThresholdExactly", Play(0, 0, 0, 0, 0), Play(0, 1, 60, 3, 5), {1, 2, 5, 2}},
-        UpdateCase{"FirstPlayStoresScoreZero", Play(4, 0, 0, 0, 0), Play(1, 0, 10, 2, 5), {0, 1, 5, 1}},
-        UpdateCase{"EqualScoreKeepsFirstCounters", Play(3, 1000, 100, 0, 10),
-                   Play(3, 1000, 100, 0, 11), {1000, 3, 10, 2}}),
-    [](const ::testing::TestParamInfo<UpdateCase>& info) { return info.param.name; });
 
 // The rules themselves are the table above; here the file of the song, bad courses, and a
 // damaged record that starts fresh.
