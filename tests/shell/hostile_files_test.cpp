@@ -10,7 +10,6 @@
 #include <functional>
 #include <future>
 #include <string>
-#include <thread>
 
 #include "chart/chart.h"
 #include "graphics/texture.h"
