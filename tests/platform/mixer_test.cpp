@@ -113,8 +113,7 @@ TEST_F(Mixer, BuffersRunOutComeBackAndFallSilentWhenReleased) {
   EXPECT_EQ(platform::MixerCreateBuffer(pcm), -1);
   platform::MixerReleaseBuffer(ids[7]);
   EXPECT_EQ(platform::MixerCreateBuffer(pcm), 7);
-  EXPECT_EQ(platform::MixerGetStatus(-1), -1);
-  EXPECT_EQ(platform::MixerGetStatus(platform::kMixerBuffers), -1);
+  EXPECT_EQ(std::pair(platform::MixerGetStatus(-1), platform::MixerGetStatus(platform::kMixerBuffers)), std::pair(-1, -1));
   platform::MixerReset();
   platform::MixerOpenManual();
   int a = platform::MixerCreateBuffer(Constant(5000, 300, 300));

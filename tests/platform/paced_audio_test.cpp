@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/mixer.h"
@@ -17,6 +18,13 @@
 #include "support/files.h"
 
 namespace {
+
+// The first frame where the channel of an interleaved stereo stream sounds, or -1.
+int64_t Onset(const std::vector<int16_t>& stream, int channel) {
+    for (size_t k = static_cast<size_t>(channel); k < stream.size(); k += 2)
+        if (stream[k] != 0) return static_cast<int64_t>(k / 2);
+    return -1;
+}
 
 TEST(MixerPacedOutput, WritesTheStreamAtTheClockRateWithEachSoundOnItsPromisedFrame) {
     platform::TimeUseRealClock();
@@ -47,11 +55,7 @@ TEST(MixerPacedOutput, WritesTheStreamAtTheClockRateWithEachSoundOnItsPromisedFr
     EXPECT_EQ(frames, platform::MixerRenderedFrames());
     // one buffer per deadline from the opening to the closing, give or take the last ones
     EXPECT_NEAR(static_cast<double>(frames), (closed - opened) * 44.1, 3.0 * platform::kMixerDeviceFrames);
-    int64_t onset = -1;
-    for (int64_t k = 0; k < frames && onset < 0; ++k) {
-        if (stream[static_cast<size_t>(k) * 2] != 0) onset = k;
-    }
-    EXPECT_EQ(onset, promised);
+    EXPECT_EQ(Onset(stream, 0), promised);
     platform::MixerReset();
 }
 
@@ -86,13 +90,7 @@ TEST(MixerPlayAt, AStartDueAMomentAgoLandsOnThatMomentsFrame) {
                 platform::MixerStreamFrameAt(moment) + platform::kMixerLatencyFrames, 1.0);
     EXPECT_NEAR(static_cast<double>(nowFrame - dueFrame), 44.1, 1.0);
     render(6);
-    int64_t leftOnset = -1, rightOnset = -1;
-    for (int64_t k = 0; k < static_cast<int64_t>(out.size() / 2); ++k) {
-        if (leftOnset < 0 && out[static_cast<size_t>(k) * 2] != 0) leftOnset = k;
-        if (rightOnset < 0 && out[static_cast<size_t>(k) * 2 + 1] != 0) rightOnset = k;
-    }
-    EXPECT_EQ(leftOnset, dueFrame);
-    EXPECT_EQ(rightOnset, nowFrame);
+    EXPECT_EQ(std::pair(Onset(out, 0), Onset(out, 1)), std::pair(dueFrame, nowFrame));
     platform::MixerReset();
     platform::TimeUseRealClock();
 }
