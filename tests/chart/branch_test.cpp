@@ -41,27 +41,20 @@ TEST(Branch, LanesAndClocks) {
   EXPECT_EQ((D{c.branchPoints[0].judge, c.branchPoints[0].start}), (D{4000, 6000}));
 }
 
-struct ConditionCase {
-  const char* command;
-  int condition;
-  double expert, master;
-};
-class BranchConditionTest : public ::testing::TestWithParam<ConditionCase> {};
-TEST_P(BranchConditionTest, ConditionAndThresholds) {
-  const auto& b = LoadBody(std::string(GetParam().command) + "\n1,\n").branchPoints[0];
-  EXPECT_TRUE(chart::TheChart.hasBranches);
-  EXPECT_EQ(b.condition, GetParam().condition);
-  EXPECT_EQ((D{b.expert, b.master}), (D{GetParam().expert, GetParam().master}));
+// The condition and thresholds of a #BRANCHSTART line, odd ones included: "D" the condition,
+// then the expert and master thresholds.
+TEST(Branch, ConditionAndThresholds) {
+  const std::pair<const char*, D> rows[] = {
+      {"#BRANCHSTART r,10,20", {1, 10, 20}},  {"#BRANCHSTART p, 72.5 , 95", {2, 72.5, 95}},
+      {"#BRANCHSTART s,-5,300000", {3, -5, 300000}}, {"#BRANCHSTART x p,1", {2, 1, 0}},
+      {"#BRANCHSTART r", {1, 0, 0}},          {"#BRANCHSTART", {-1, 0, 0}},
+      {"#BRANCHSTART p,7,", {2, 7, 0}},       {"#BRANCHSTART p,,8", {2, 8, 0}}};
+  for (const auto& [command, expected] : rows) {
+    const auto& b = LoadBody(std::string(command) + "\n1,\n").branchPoints[0];
+    EXPECT_TRUE(chart::TheChart.hasBranches);
+    EXPECT_EQ((D{double(b.condition), b.expert, b.master}), expected) << command;
+  }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Branch, BranchConditionTest,
-    ::testing::Values(ConditionCase{"#BRANCHSTART r,10,20", 1, 10, 20},
-                      ConditionCase{"#BRANCHSTART p, 72.5 , 95", 2, 72.5, 95},
-                      ConditionCase{"#BRANCHSTART s,-5,300000", 3, -5, 300000},
-                      ConditionCase{"#BRANCHSTART x p,1", 2, 1, 0},
-                      ConditionCase{"#BRANCHSTART r", 1, 0, 0}, ConditionCase{"#BRANCHSTART", -1, 0, 0},
-                      ConditionCase{"#BRANCHSTART p,7,", 2, 7, 0},
-                      ConditionCase{"#BRANCHSTART p,,8", 2, 8, 0}));
 
 TEST(Branch, OddlyPlacedLaneCommands) {
   // A lane command before any #BRANCHSTART keeps the state; only the master clock moved.

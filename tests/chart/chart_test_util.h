@@ -38,28 +38,20 @@ inline const chart::Chart& LoadBody(const std::string& body, const std::string& 
   return Load("BPM:120\n" + header + "COURSE:Oni\nLEVEL:5\n#START\n" + body + "#END\n");
 }
 
-inline int NoteCount() {
-  int n = 0;
-  while (n < chart::kNoteCapacity && chart::TheChart.notes[n].type != 0) ++n;
-  return n;
-}
-
-inline int BarLineCount() {
-  int n = 0;
-  while (n < chart::kBarLineCapacity && chart::TheChart.barLines[n].time != chart::kNeverTime) ++n;
-  return n;
-}
-
 // One field of every note (or bar line) of the loaded chart, in order.
 template <class T> std::vector<T> Notes(T chart::ChartNote::*field) {
   std::vector<T> v;
-  for (int i = 0; i < NoteCount(); ++i) v.push_back(chart::TheChart.notes[i].*field);
+  for (int i = 0; i < chart::kNoteCapacity && chart::TheChart.notes[i].type != 0; ++i)
+    v.push_back(chart::TheChart.notes[i].*field);
   return v;
 }
 template <class T> std::vector<T> Bars(T chart::BarLine::*field) {
   std::vector<T> v;
-  for (int i = 0; i < BarLineCount(); ++i) v.push_back(chart::TheChart.barLines[i].*field);
+  for (int i = 0; i < chart::kBarLineCapacity && chart::TheChart.barLines[i].time != chart::kNeverTime; ++i)
+    v.push_back(chart::TheChart.barLines[i].*field);
   return v;
 }
+inline int NoteCount() { return static_cast<int>(Notes(&chart::ChartNote::type).size()); }
+inline int BarLineCount() { return static_cast<int>(Bars(&chart::BarLine::time).size()); }
 
 }  // namespace charttest

@@ -104,32 +104,27 @@ void ReferenceSearch(int target, int& init, int& diff) {
   ADD_FAILURE() << "target " << target << " not reached";
 }
 
-struct SearchCase {
-  int course;
-  const char* chart;
-};
-class AutomaticScoreTest : public ::testing::TestWithParam<SearchCase> {};
-TEST_P(AutomaticScoreTest, MatchesTheSearchAndReachesTheTarget) {
-  const auto& c = Load(GetParam().chart, GetParam().course);
-  int init, diff;
-  ReferenceSearch(c.scoreTarget, init, diff);
-  EXPECT_EQ((I{c.scoreInit, c.scoreDiff}), (I{init, diff}));
-  EXPECT_GE(chart::SimulateMaxScore(c.scoreInit, c.scoreDiff), c.scoreTarget);
-}
 // The last four have few notes and a high level: hundreds of thousands of rounds, where a
 // shortcut in the loader's search is easily a step off.
-INSTANTIATE_TEST_SUITE_P(
-    Finish, AutomaticScoreTest,
-    ::testing::Values(
-        SearchCase{3, "LEVEL:7\n#START\n#GOGOSTART\n3,\n#END\n"},
-        SearchCase{3, "LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#N\n1111,\n#E\n2222,\n#M\n11112222,\n#END\n"},
-        SearchCase{3, "SCOREDIFF:-5\nLEVEL:8\n#START\n1111111111111111,\n1111111111111111,\n"
-                      "1111111111111111,\n1111111111111111,\n1111111111111111,\n1111111111111111,\n"
-                      "1111111111111111,\n#GOGOSTART\n3333,\n#END\n"},
-        SearchCase{4, "COURSE:Edit\nLEVEL:60\n#START\n#GOGOSTART\n4,\n#END\n"},
-        SearchCase{2, "COURSE:Hard\nLEVEL:45\n#START\n5008,\n12,\n#END\n"},
-        SearchCase{0, "COURSE:Easy\nLEVEL:99\nBALLOON:3\n#START\n7008,\n1,\n#END\n"},
-        SearchCase{1, "COURSE:Normal\nLEVEL:30\n#START\n1111,\n2222,\n3412,\n#END\n"}));
+TEST(Finish, AutomaticScoreMatchesTheSearchAndReachesTheTarget) {
+  const std::pair<int, const char*> charts[] = {
+      {3, "LEVEL:7\n#START\n#GOGOSTART\n3,\n#END\n"},
+      {3, "LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#N\n1111,\n#E\n2222,\n#M\n11112222,\n#END\n"},
+      {3, "SCOREDIFF:-5\nLEVEL:8\n#START\n1111111111111111,\n1111111111111111,\n"
+          "1111111111111111,\n1111111111111111,\n1111111111111111,\n1111111111111111,\n"
+          "1111111111111111,\n#GOGOSTART\n3333,\n#END\n"},
+      {4, "COURSE:Edit\nLEVEL:60\n#START\n#GOGOSTART\n4,\n#END\n"},
+      {2, "COURSE:Hard\nLEVEL:45\n#START\n5008,\n12,\n#END\n"},
+      {0, "COURSE:Easy\nLEVEL:99\nBALLOON:3\n#START\n7008,\n1,\n#END\n"},
+      {1, "COURSE:Normal\nLEVEL:30\n#START\n1111,\n2222,\n3412,\n#END\n"}};
+  for (const auto& [course, text] : charts) {
+    const auto& c = Load(text, course);
+    int init, diff;
+    ReferenceSearch(c.scoreTarget, init, diff);
+    EXPECT_EQ((I{c.scoreInit, c.scoreDiff}), (I{init, diff})) << text;
+    EXPECT_GE(chart::SimulateMaxScore(c.scoreInit, c.scoreDiff), c.scoreTarget) << text;
+  }
+}
 
 // ---- debug dumps --------------------------------------------------------------------------------
 
