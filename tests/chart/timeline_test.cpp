@@ -9,43 +9,39 @@ using chart::ChartNote;
 
 namespace {
 
-struct TimeCase {
-  const char* name;
-  std::string body;
-  D noteTimes, barTimes;
-};
-class NoteTimesTest : public ::testing::TestWithParam<TimeCase> {};
-TEST_P(NoteTimesTest, NotesAndBarLinesAtTheirTimes) {
-  LoadBody(GetParam().body);
-  EXPECT_EQ(Notes(&ChartNote::time), GetParam().noteTimes);
-  EXPECT_EQ(Bars(&BarLine::time), GetParam().barTimes);
+// The times of the notes and bar lines; all at BPM 120, where a 4/4 measure lasts 2000 ms.
+TEST(Timeline, NotesAndBarLinesAtTheirTimes) {
+  const struct {
+    const char* name;
+    std::string body;
+    D noteTimes, barTimes;
+  } cases[] = {
+      {"MeasureOverTwoLines", "1\n1,\n", {0, 1000}, {0}},
+      {"BarLineAtTheFirstRestLine", "2,\n0000\n1000,\n", {0, 3000}, {0, 2000}},
+      {"LoneCommaIsAWholeRest", ",\n   ,\n1,\n", {4000}, {0, 2000, 4000}},
+      {"CommandAfterBlankIsANoteLine", " #GOGOSTART\n1,\n", {0}, {0}},
+      {"Measure34", "#MEASURE 3/4\n1,\n1,\n", {0, 1500}, {0, 1500}},
+      {"Measure34NoSlash", "#MEASURE 3\n1,\n1,\n", {0, 2000}, {0, 2000}},
+      {"DelayInCommonLane", "1,\n#DELAY 0.5\n1,\n", {0, 2500}, {0, 2500}},
+      {"NegativeDelay", "1,\n#DELAY -0.5\n1,\n", {0, 1500}, {0, 1500}},
+      {"BpmChangeMidMeasure", "11\n#BPMCHANGE 240\n11,\n1,\n", {0, 500, 1000, 1250, 1500}, {0, 1500}},
+      {"CommentsAndCommaEndTheLine", "1 // 1111\n1, 1111\n1,\n", {0, 1000, 2000}, {0, 2000}},
+      {"OtherCharactersAreSkipped", "1a b0c,\n1,\n", {0, 2000}, {0, 2000}},
+      // Any note line read before a measure's first digit (re)writes its bar line.
+      {"NoLineAfterTheLastComma", "1,\n", {0}, {0}},
+      {"TrailingBlankLineWritesABarLine", "1,\n\n", {0}, {0, 2000}},
+      {"BlankCommandWritesABarLine", "1,\n #GOGOSTART\n", {0}, {0, 2000}},
+      {"CommandLineWritesNone", "1,\n#GOGOSTART\n", {0}, {0}},
+      {"LastMeasureWithoutComma", "1,\n11\n", {0, 2000, 3000}, {0, 2000}},
+      {"EndStopsTheBody", "1,\n#END\n1,\n", {0}, {0}},
+      // A NUL ends the line's text: the digits after it are not seen.
+      {"NulEndsTheLine", std::string("1\0" "111,\n1,\n", 10), {0, 1000}, {0}}};
+  for (const auto& c : cases) {
+    LoadBody(c.body);
+    EXPECT_EQ(Notes(&ChartNote::time), c.noteTimes) << c.name;
+    EXPECT_EQ(Bars(&BarLine::time), c.barTimes) << c.name;
+  }
 }
-// All at BPM 120: a 4/4 measure lasts 2000 ms.
-INSTANTIATE_TEST_SUITE_P(
-    Timeline, NoteTimesTest,
-    ::testing::Values(
-        TimeCase{"MeasureOverTwoLines", "1\n1,\n", {0, 1000}, {0}},
-        TimeCase{"BarLineAtTheFirstRestLine", "2,\n0000\n1000,\n", {0, 3000}, {0, 2000}},
-        TimeCase{"LoneCommaIsAWholeRest", ",\n   ,\n1,\n", {4000}, {0, 2000, 4000}},
-        TimeCase{"CommandAfterBlankIsANoteLine", " #GOGOSTART\n1,\n", {0}, {0}},
-        TimeCase{"Measure34", "#MEASURE 3/4\n1,\n1,\n", {0, 1500}, {0, 1500}},
-        TimeCase{"Measure34NoSlash", "#MEASURE 3\n1,\n1,\n", {0, 2000}, {0, 2000}},
-        TimeCase{"DelayInCommonLane", "1,\n#DELAY 0.5\n1,\n", {0, 2500}, {0, 2500}},
-        TimeCase{"NegativeDelay", "1,\n#DELAY -0.5\n1,\n", {0, 1500}, {0, 1500}},
-        TimeCase{"BpmChangeMidMeasure", "11\n#BPMCHANGE 240\n11,\n1,\n", {0, 500, 1000, 1250, 1500},
-                 {0, 1500}},
-        TimeCase{"CommentsAndCommaEndTheLine", "1 // 1111\n1, 1111\n1,\n", {0, 1000, 2000}, {0, 2000}},
-        TimeCase{"OtherCharactersAreSkipped", "1a b0c,\n1,\n", {0, 2000}, {0, 2000}},
-        // Any note line read before a measure's first digit (re)writes its bar line.
-        TimeCase{"NoLineAfterTheLastComma", "1,\n", {0}, {0}},
-        TimeCase{"TrailingBlankLineWritesABarLine", "1,\n\n", {0}, {0, 2000}},
-        TimeCase{"BlankCommandWritesABarLine", "1,\n #GOGOSTART\n", {0}, {0, 2000}},
-        TimeCase{"CommandLineWritesNone", "1,\n#GOGOSTART\n", {0}, {0}},
-        TimeCase{"LastMeasureWithoutComma", "1,\n11\n", {0, 2000, 3000}, {0, 2000}},
-        TimeCase{"EndStopsTheBody", "1,\n#END\n1,\n", {0}, {0}},
-        // A NUL ends the line's text: the digits after it are not seen.
-        TimeCase{"NulEndsTheLine", std::string("1\0" "111,\n1,\n", 10), {0, 1000}, {0}}),
-    [](const auto& info) { return info.param.name; });
 
 TEST(Timeline, RollsAndBalloonsAreOneRecord) {
   const std::pair<const char*, I> rows[] = {{"55558,\n", {5, 8}}, {"5000,\n5008,\n", {5, 8}},
