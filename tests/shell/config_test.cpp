@@ -38,6 +38,11 @@ class ConfigTest : public ::testing::Test {
     shell::ReadConfiguration(path_.c_str());
   }
   std::string Contents() { return testsupport::ReadFile(path_); }
+  // WindowSize, HideMouseTime, JudgeGood, DebugMode, Skin and the theme folder as held.
+  using Held = std::tuple<int, int, int, bool, std::string, std::string>;
+  static Held Settings() {
+    return {shell::WindowSize, shell::HideMouseTime, shell::JudgeGood, shell::DebugMode, shell::Skin, shell::ThemeDir};
+  }
   std::string dir_ = testsupport::MakeTempFolder("cfg"), path_ = dir_ + "/Config.ini";
 };
 
@@ -48,17 +53,13 @@ TEST_F(ConfigTest, FirstRunCreatesTheEightKeysInOrderThenTheMoreSettings) {
   EXPECT_EQ(Contents(), eight + kMoreSection +
                             "FullScreen=0\r\nJoyLeftRim=4,6\r\nJoyLeftFace=0\r\nJoyRightFace=1\r\nJoyRightRim=5,7\r\n"
                             "JoyBack=8\r\nJoyStart=9\r\nJoystickOnly=0\r\n");
-  EXPECT_STREQ(shell::ThemeDir, "./Files/Theme/Default");
-  EXPECT_EQ(shell::HideMouseTime, -1);
-  EXPECT_FALSE(shell::DebugMode);
+  EXPECT_EQ(Settings(), Held(640, -1, 0, false, "Default", "./Files/Theme/Default"));
 }
 
 TEST_F(ConfigTest, ValuesAreConvertedAndWrittenBackUnchanged) {
   const std::string original = kSection + "WindowSize=800px\r\nJudgeGood=-5\r\nSkin=My\\Theme\r\nDebugMode=2\r\n";
   Read(original);
-  using Held = std::tuple<int, int, bool, std::string, std::string>;
-  EXPECT_EQ(Held(shell::WindowSize, shell::JudgeGood, shell::DebugMode, shell::Skin, shell::ThemeDir),
-            Held(800, -5, true, "My\\Theme", "./Files/Theme/My/Theme"));
+  EXPECT_EQ(Settings(), Held(800, -1, -5, true, "My\\Theme", "./Files/Theme/My/Theme"));
   EXPECT_EQ(Contents().substr(0, original.size()), original) << "existing lines must stay as they were";
   EXPECT_NE(Contents().find("ScoreRoot=.\r\n"), std::string::npos);
   // An overlong skin falls back to the default theme.
