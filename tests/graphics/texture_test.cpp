@@ -1,6 +1,4 @@
 // The texture table: loading, handles, capacity, bad files, release and device recovery.
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
