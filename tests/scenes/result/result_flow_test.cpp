@@ -183,6 +183,7 @@ TEST_F(ResultTest, CentreKeySkipsOnlyFrom3300AndLeavesOnlyAfter24000Once) {
   PressF();  // the count is over, but leaving waits for 24000
   EXPECT_FALSE(Result.leaving);
   RunUntil(7700);
+  EXPECT_DOUBLE_EQ(Result.timeline, result::kCountEndMs + 7700 - 5001) << "on from the count's end since the skip";
   PressF();
   ASSERT_TRUE(Result.leaving);
   const double leftAt = Result.leaveInstant;
