@@ -1,5 +1,5 @@
 // The mixer by itself: PCM conversion, mixing arithmetic, command timing within a block,
-// and commands from other threads while the callback renders.
+// commands from other threads while the callback renders, and the devices it writes to.
 #include "platform/mixer.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/time.h"
@@ -32,6 +34,13 @@ std::shared_ptr<const MixerPcm> Constant(int frames, int16_t left, int16_t right
 Samples Convert(const std::vector<uint8_t>& data, int rate, int channels, int bits) {
   auto p = platform::MixerConvertPcm(data.data(), data.size(), rate, channels, bits);
   return p ? p->samples : Samples{};
+}
+
+// The first frame where the channel of an interleaved stereo stream sounds, or -1.
+int64_t Onset(const Samples& stream, int channel) {
+  for (size_t k = static_cast<size_t>(channel); k < stream.size(); k += 2)
+    if (stream[k] != 0) return static_cast<int64_t>(k / 2);
+  return -1;
 }
 
 class Mixer : public ::testing::Test {
@@ -135,6 +144,30 @@ TEST_F(Mixer, StatusAndPositionAgreeWithTheCommands) {
   EXPECT_EQ(platform::MixerGetPosition(a), 999);
 }
 
+// A start due a moment ago lands on that moment's frame, 44.1 frames before one due now.
+TEST_F(Mixer, AStartDueAMomentAgoLandsOnThatMomentsFrame) {
+  const int due = platform::MixerCreateBuffer(Constant(64, 1000, 0));
+  const int now = platform::MixerCreateBuffer(Constant(64, 0, 1000));
+  Samples out;
+  auto render = [&](int blocks) {
+    for (int b = 0; b < blocks; ++b) {
+      const Samples block = Render(platform::kMixerDeviceFrames);
+      out.insert(out.end(), block.begin(), block.end());
+      platform::TimeAdvanceVirtualMs(platform::kMixerDeviceFrames / 44.1);
+    }
+  };
+  render(12);  // the stream clock settles
+  platform::TimeAdvanceVirtualMs(2.0);
+  const double moment = platform::TimeNowMs() - 1.0;
+  int64_t dueFrame = -1, nowFrame = -1;
+  ASSERT_EQ(platform::MixerPlayAt(due, false, moment, &dueFrame), 0);
+  ASSERT_EQ(platform::MixerPlay(now, false, &nowFrame), 0);
+  EXPECT_NEAR(static_cast<double>(dueFrame), platform::MixerStreamFrameAt(moment) + platform::kMixerLatencyFrames, 1.0);
+  EXPECT_NEAR(static_cast<double>(nowFrame - dueFrame), 44.1, 1.0);
+  render(6);
+  EXPECT_EQ(std::pair(Onset(out, 0), Onset(out, 1)), std::pair(dueFrame, nowFrame));
+}
+
 // Commands from several threads while the callback renders on this one.
 TEST_F(Mixer, MixerThreadsPlayWhileTheCallbackRenders) {
   std::vector<int> ids;
@@ -214,6 +247,39 @@ TEST_F(MixerDevice, TheDiskDriverWritesTheMixedStream) {
   Samples s(bytes.size() / 2);
   std::memcpy(s.data(), bytes.data(), s.size() * 2);
   EXPECT_GE(std::count(s.begin(), s.end(), 77), 2 * platform::kMixerLatencyFrames);
+}
+
+// The paced output (KODOBAN_PACED_AUDIO) writes the stream at the clock's own rate with each
+// sound on the stream frame its start promised.
+TEST(MixerPacedOutput, WritesTheStreamAtTheClockRateWithEachSoundOnItsPromisedFrame) {
+  platform::TimeUseRealClock();
+  platform::MixerReset();
+  // Named by the process: the same case may run at once from another build.
+  const std::string path = testing::TempDir() + "/kodoban_paced_output_" + std::to_string(getpid()) + ".raw";
+  setenv("KODOBAN_PACED_AUDIO", path.c_str(), 1);
+  const double opened = platform::TimeNowMs();
+  ASSERT_EQ(platform::MixerOpen(), 0);
+  unsetenv("KODOBAN_PACED_AUDIO");
+  EXPECT_TRUE(platform::MixerHasDevice());
+
+  const int id = platform::MixerCreateBuffer(Constant(32, 12000, 12000));
+  platform::TimeSleepMs(60);
+  int64_t promised = -1;
+  ASSERT_EQ(platform::MixerPlay(id, false, &promised), 0);
+  platform::TimeSleepMs(100);
+  platform::MixerClose();
+  const double closed = platform::TimeNowMs();
+
+  const std::string bytes = testsupport::ReadFile(path);
+  std::remove(path.c_str());
+  std::vector<int16_t> stream(bytes.size() / 2);
+  std::memcpy(stream.data(), bytes.data(), stream.size() * 2);
+  const int64_t frames = static_cast<int64_t>(stream.size() / 2);
+  EXPECT_EQ(frames, platform::MixerRenderedFrames());
+  // one buffer per deadline from the opening to the closing, give or take the last ones
+  EXPECT_NEAR(static_cast<double>(frames), (closed - opened) * 44.1, 3.0 * platform::kMixerDeviceFrames);
+  EXPECT_EQ(Onset(stream, 0), promised);
+  platform::MixerReset();
 }
 
 }  // namespace
