@@ -14,7 +14,6 @@ TEST(Branch, LanesAndClocks) {
   const auto& c = LoadBody(
       "1111,\n#BRANCHSTART p,80,90\n#N\n1000,\n1000,\n#E\n#GOGOSTART\n1010,\n1010,\n1010,\n"
       "#M\n#BPMCHANGE 240\n#SECTION\n1111,\n#BRANCHEND\n2,\n");
-  EXPECT_TRUE(c.hasBranches);
   // Five bar lines of the branch plus the common ones before and after.
   EXPECT_EQ(Bars(&BarLine::time), (D{0, 2000, 4000, 2000, 4000, 6000, 2000, 6000}));
   EXPECT_EQ(Bars(&BarLine::lane), (I{0, 1, 1, 2, 2, 2, 3, 0}));
@@ -25,11 +24,11 @@ TEST(Branch, LanesAndClocks) {
   EXPECT_EQ(Notes(&ChartNote::lane), (I{0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 0}));
   EXPECT_EQ(Notes(&ChartNote::time), (D{0, 500, 1000, 1500, 2000, 4000, 2000, 3000, 4000, 5000,
                                          6000, 7000, 2000, 2250, 2500, 2750, 6000}));
-  EXPECT_EQ((D{double(c.notes[6].gogo), double(c.notes[12].gogo), c.notes[12].bpm}), (D{1, 0, 240}));
+  EXPECT_EQ((D{double(c.hasBranches), double(c.notes[6].gogo), double(c.notes[12].gogo), c.notes[12].bpm}), (D{1, 1, 0, 240}));
   // Events carry their lane and their lane's clock.
-  EXPECT_EQ((D{c.gogoChanges[1].time, c.bpmChanges[1].time, c.sections[0].time}), (D{2000, 2000, 2000}));
-  EXPECT_EQ((I{c.gogoChanges[1].lane, c.bpmChanges[1].lane, c.sections[0].lane, c.sections[1].lane}),
-            (I{2, 3, 3, -1}));
+  EXPECT_EQ((D{c.gogoChanges[1].time, c.bpmChanges[1].time, c.sections[0].time, double(c.gogoChanges[1].lane),
+               double(c.bpmChanges[1].lane), double(c.sections[0].lane), double(c.sections[1].lane)}),
+            (D{2000, 2000, 2000, 2, 3, 3, -1}));
   // The branch point: its condition, and its judgement at the start of the measure before.
   const auto& b = c.branchPoints[0];
   EXPECT_EQ((D{double(b.condition), b.expert, b.master, b.start, b.judge, double(c.branchPoints[1].condition)}),

@@ -16,7 +16,9 @@ namespace charttest {
 using D = std::vector<double>;
 using I = std::vector<int>;
 
-inline std::string TempPath(const std::string& name) { return "/tmp/kodoban_chart_test_" + std::to_string(getpid()) + "_" + name; }
+inline std::string TempPath(const std::string& name) {
+  return "/tmp/kodoban_chart_test_" + std::to_string(getpid()) + "_" + name;
+}
 
 inline std::string WriteFile(const std::string& name, const std::string& bytes) {
   testsupport::WriteFile(TempPath(name), bytes);

@@ -67,18 +67,14 @@ TEST(Header, BalloonList) {
 }
 
 TEST(Header, BlockLoadsOnlyForItsCourse) {
-  // The course whose block the line opens; -1: the line leaves the course at Oni.
+  // The course whose block the line opens ("COURSE:oni" and no line leave it at Oni).
   const std::pair<const char*, int> rows[] = {
       {"COURSE:Easy", 0}, {"COURSE:Normal", 1}, {"COURSE:Hard", 2}, {"COURSE:Oni", 3},
-      {"COURSE:Edit", 4}, {"COURSE:oni", -1},   {"COURSE:10", 1},   {"COURSE:2", 2},
-      {"COURSE:Hard 4", 2}, {"", -1}};
-  for (auto& [line, course] : rows) {
-    int expected = course < 0 ? chart::kCourseOni : course;
-    for (int c = 0; c < 5; ++c) {
-      EXPECT_EQ(Load(std::string(line) + "\nLEVEL:4\n#START\n1,\n#END\n", c).totals.notes, c == expected)
-          << line << " course " << c;
-    }
-  }
+      {"COURSE:Edit", 4}, {"COURSE:oni", 3},    {"COURSE:10", 1},   {"COURSE:2", 2},
+      {"COURSE:Hard 4", 2}, {"", 3}};
+  for (auto& [line, course] : rows)
+    for (int c = 0; c < 5; ++c)
+      EXPECT_EQ(Load(std::string(line) + "\nLEVEL:4\n#START\n1,\n#END\n", c).totals.notes, c == course) << line << c;
   // Clear threshold and course of each.
   for (int course = 0; course < 5; ++course) {
     const auto& c = Load("COURSE:" + std::to_string(course) + kEmptyBody, course);
@@ -103,11 +99,9 @@ TEST(Header, LevelComesFromTheLastLinesBeforeTheChosenStart) {
 
 TEST(Header, UnopenableFileLeavesTheChartAlone) {
   Load("TITLE:Kept\n#START\n1,\n#END\n");
-  EXPECT_EQ(chart::LoadChart("/nonexistent/dir/song.tja", 3), -1);
-  EXPECT_EQ(chart::LoadChart("/tmp", 3), -1);       // a folder is not a chart
-  EXPECT_EQ(chart::LoadChart("/dev/zero", 3), -1);  // nor is an endless device
-  EXPECT_STREQ(chart::TheChart.title, "Kept");
-  EXPECT_EQ(chart::TheChart.totals.notes, 1);
+  // A missing file, a folder and an endless device are no charts.
+  for (const char* path : {"/nonexistent/dir/song.tja", "/tmp", "/dev/zero"}) EXPECT_EQ(chart::LoadChart(path, 3), -1) << path;
+  EXPECT_EQ(std::string(chart::TheChart.title) + std::to_string(chart::TheChart.totals.notes), "Kept1");
 }
 
 TEST(SongIdentity, DigestOfTheFile) {

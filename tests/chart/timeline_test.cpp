@@ -135,7 +135,8 @@ TEST(Timeline, TablesStopAtCapacity) {
   std::string body;
   for (int i = 0; i < 100; ++i) body += std::string(999, '1') + "\n1,\n";
   const auto& c = LoadBody(body);
-  EXPECT_EQ((I{NoteCount(), c.totals.notes, c.notes[chart::kNoteCapacity].type}), (I{chart::kNoteCapacity, chart::kNoteCapacity, 0}));
+  EXPECT_EQ((I{NoteCount(), c.totals.notes, c.notes[chart::kNoteCapacity].type}),
+            (I{chart::kNoteCapacity, chart::kNoteCapacity, 0}));
   std::string measures;
   for (int i = 0; i < 20000; ++i) measures += "1,\n";
   LoadBody(measures);

@@ -8,6 +8,7 @@
 
 using namespace playtest;
 using play::SimResult;
+using V = std::vector<double>;
 
 namespace {
 
@@ -27,10 +28,10 @@ SimResult PlayFile(const std::string& path, bool autoPlay, const std::vector<pla
 TEST(BadCharts, NoNotesOnlyRollsAndBalloonsOfZero) {
   for (bool autoPlay : {false, true}) {
     SimResult r = PlayFile(WriteChart("empty", ",\n,\n"), autoPlay, {Press(100.0, "FJDK")});
-    EXPECT_EQ((std::vector<double>{double(r.notes.size()), r.endClock, r.gauge, double(r.bad)}), (std::vector<double>{0, 3000, 0, 0}));
+    EXPECT_EQ((V{double(r.notes.size()), r.endClock, r.gauge, double(r.bad)}), (V{0, 3000, 0, 0}));
     // Rolls and balloons never move the gauge or the combo.
     r = PlayFile(WriteChart("rolls", "5008,\n6008,\n7008,\n"), autoPlay, {Press(100.0, "F"), Press(2100.0, "K"), Press(4100.0, "J")});
-    EXPECT_EQ((std::vector<double>{r.gauge, double(r.combo), double(r.notes.size())}), (std::vector<double>{0, 0, 6}));
+    EXPECT_EQ((V{r.gauge, double(r.combo), double(r.notes.size())}), (V{0, 0, 6}));
     EXPECT_GT(r.score, 0);
     // A balloon of 0 hits bursts at the first.
     r = PlayFile(WriteChart("balloon0", "7008,\n", "BALLOON:0\n"), autoPlay, {Press(0.0, "F")});
@@ -58,13 +59,12 @@ TEST(BadCharts, AllNotesAtTimeZero) {
   ChartBuilder m;
   for (int i = 0; i < kFullTable; ++i) m.Note(1 + i % 4, 0.0);
   SimResult r = PlayWith({Press(0.0, "F")});
-  EXPECT_EQ((std::vector<double>{double(r.great), double(r.bad), r.gauge, double(play::Play.fastNote.load())}),
-            (std::vector<double>{1, kFullTable - 1, 0, kFullTable}));
+  EXPECT_EQ((V{double(r.great), double(r.bad), r.gauge, double(play::Play.fastNote)}), (V{1, kFullTable - 1, 0, kFullTable}));
   EXPECT_EQ(r.notes.back().state, play::kNoteGone);
   // In auto play every one of them is Great.
   r = Auto();
-  EXPECT_EQ((std::vector<double>{double(r.great), double(r.maxCombo), r.gauge, double(r.judgements.size())}),
-            (std::vector<double>{kFullTable, kFullTable, 100, kFullTable}));
+  EXPECT_EQ((V{double(r.great), double(r.maxCombo), r.gauge, double(r.judgements.size())}),
+            (V{kFullTable, kFullTable, 100, kFullTable}));
 }
 
 TEST(BadCharts, NegativeAndZeroScrollAndTempo) {

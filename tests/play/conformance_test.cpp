@@ -134,7 +134,8 @@ const PlayCase kBranches{
     "1/0 1/0 2/0 1/0 1/0 1/0 1/0 1/0 11/0 11/0 1/0 1/0 11/0 11/0 1/0 10/3 10/0 1/0 11/0 1/0 11/0 "
     "1/0 11/0 11/0"};
 
-INSTANTIATE_TEST_SUITE_P(Charts, WholePlay, ::testing::Values(kWindows, kWindowEdges, kBigNotesAndSweep, kCustomWindows, kBranches),
+INSTANTIATE_TEST_SUITE_P(Charts, WholePlay,
+                         ::testing::Values(kWindows, kWindowEdges, kBigNotesAndSweep, kCustomWindows, kBranches),
                          [](const ::testing::TestParamInfo<PlayCase>& i) { return std::string(i.param.name); });
 
 // Rolls and balloons by hand: 25 roll hits in a second (7500), a hit 1 ms after the end only
@@ -196,7 +197,8 @@ TEST(SkippingPasses, NotesThatNeverLeaveAreSteppedOver) {
   for (auto [scroll, autoPlay] : {std::pair{1.0, true}, {1.0, false}, {-1.0, false}}) {
     ChartBuilder b;
     if (scroll > 0) b.Note(chart::kNoteIgnored, 0.0);
-    for (int i = 0; i < count; ++i) b.Note(i % 2 ? chart::kNoteKat : chart::kNoteDon, 100.0 + i * 50.0, 0, false, 5, 120.0, scroll);
+    for (int i = 0; i < count; ++i)
+      b.Note(i % 2 ? chart::kNoteKat : chart::kNoteDon, 100.0 + i * 50.0, 0, false, 5, 120.0, scroll);
     const play::SimResult r = PlayWith({}, autoPlay);
     EXPECT_EQ(autoPlay ? r.great : r.bad, count);
     EXPECT_EQ(play::Play.fastNote.load(), 0);

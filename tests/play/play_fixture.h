@@ -125,6 +125,8 @@ inline std::string Lanes(const play::SimResult& r) {
   using L = play::SimLaneChange;
   return Join(r.lanes, " %g:%d>%d", &L::clock, &L::from, &L::to);
 }
-inline std::string Notes(const play::SimResult& r) { return Join(r.notes, " %d/%d", &play::SimNote::state, &play::SimNote::hits); }
+inline std::string Notes(const play::SimResult& r) {
+  return Join(r.notes, " %d/%d", &play::SimNote::state, &play::SimNote::hits);
+}
 
 }  // namespace playtest
