@@ -1,5 +1,3 @@
-#include <string>
-
 #include "chart_test_util.h"
 
 using namespace charttest;

@@ -53,6 +53,13 @@ template <class T> std::vector<T> Bars(T chart::BarLine::*field) {
     v.push_back(chart::TheChart.barLines[i].*field);
   return v;
 }
+// text, count times over.
+inline std::string Repeat(const std::string& text, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += text;
+  return out;
+}
+
 inline int NoteCount() { return static_cast<int>(Notes(&chart::ChartNote::type).size()); }
 inline int BarLineCount() { return static_cast<int>(Bars(&chart::BarLine::time).size()); }
 

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <filesystem>
-#include <string>
 
 #include "chart_test_util.h"
 
@@ -31,8 +30,8 @@ TEST(Finish, TotalsPerLane) {
   const auto& c = LoadBody(
       "1200,\n#BRANCHSTART p,1,2\n#N\n3000,\n#E\n4400,\n#M\n1122,\n#BRANCHEND\n5008,\n");
   const auto& t = c.totals;
-  EXPECT_EQ((I{t.notes, t.normal, t.expert, t.master, t.most}), (I{11, 3, 4, 6, 6}));
-  EXPECT_DOUBLE_EQ(t.lastNoteMs, 5500);
+  EXPECT_EQ((D{double(t.notes), double(t.normal), double(t.expert), double(t.master), double(t.most), t.lastNoteMs}),
+            (D{11, 3, 4, 6, 6, 5500}));
   Load("#START\n#DELAY -5\n1,\n#END\n");
   EXPECT_DOUBLE_EQ(t.lastNoteMs, 0);  // all notes before 0
 }
@@ -68,17 +67,14 @@ TEST(Finish, SimulateMaxScoreByHand) {
 }
 
 TEST(Finish, ScoreParametersKeptOrComputed) {
-  const std::string body = "#START\n" + std::string(64, '1') + ",\n#END\n";
-  const auto& c = Load("SCOREINIT:1000\nLEVEL:9\n" + body);
-  EXPECT_EQ((I{c.scoreInit, c.scoreDiff}), (I{1000, 0}));
-  Load("SCOREINIT:500\nSCOREDIFF:100\n" + body);
-  EXPECT_EQ((I{c.scoreInit, c.scoreDiff}), (I{500, 100}));
-  // Unreachable targets settle without looping: no don or kat on the common or master lane,
-  // or one don below a target clamped to the int range.
-  Load("LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#E\n1111,\n#M\n5008,\n#END\n");
-  EXPECT_EQ((I{c.scoreInit, c.scoreDiff}), (I{10, 10}));
-  Load("LEVEL:2000000000\n#START\n1,\n#END\n");
-  EXPECT_EQ((I{c.scoreInit, c.scoreDiff}), (I{10, 10}));
+  // Given parameters are kept. Unreachable targets settle without looping: no don or kat on
+  // the common or master lane, or one don below a target clamped to the int range.
+  const std::string dons = "#START\n" + std::string(64, '1') + ",\n#END\n";
+  const std::pair<std::string, I> rows[] = {{"SCOREINIT:1000\nLEVEL:9\n" + dons, {1000, 0}},
+                                            {"SCOREINIT:500\nSCOREDIFF:100\n" + dons, {500, 100}},
+                                            {"LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#E\n1111,\n#M\n5008,\n#END\n", {10, 10}},
+                                            {"LEVEL:2000000000\n#START\n1,\n#END\n", {10, 10}}};
+  for (const auto& [text, expected] : rows) EXPECT_EQ((I{Load(text).scoreInit, chart::TheChart.scoreDiff}), expected) << text;
 }
 
 // The search written out round by round with the public SimulateMaxScore, with no shortcut:

@@ -1,5 +1,4 @@
 #include <cstring>
-#include <string>
 
 #include "chart/song_identity.h"
 #include "chart_test_util.h"
@@ -31,9 +30,7 @@ TEST(Header, TitleRules) {
   EXPECT_EQ(std::strlen(Load("TITLE:" + std::string(300, 'a') + kEmptyBody).title), 256u);
   EXPECT_EQ(std::string(Load("TITLE:" + std::string(255, 'b') + "\x83\x65" + "tail" + kEmptyBody).title),
             std::string(255, 'b'));
-  std::string utf8;
-  for (int i = 0; i < 90; ++i) utf8 += "\xE3\x81\x82";
-  EXPECT_EQ(std::strlen(Load("SUBTITLE:" + utf8 + kEmptyBody).subtitle), 255u);
+  EXPECT_EQ(std::strlen(Load("SUBTITLE:" + Repeat("\xE3\x81\x82", 90) + kEmptyBody).subtitle), 255u);
 }
 
 TEST(Header, NumbersAndDefaults) {
@@ -60,9 +57,7 @@ TEST(Header, BalloonList) {
   Load("BALLOON:12,8,30\nBALLOON:7\nBALLOON:\n#START\n#END\n");
   EXPECT_EQ((I{c.balloonHits[0], c.balloonHits[1]}), (I{7, 8}));
   // A list longer than a 999-byte piece: the rest of the line is not a BALLOON: line.
-  std::string many = "BALLOON:";
-  for (int i = 0; i < 1200; ++i) many += "9,";
-  Load(many + kEmptyBody);
+  Load("BALLOON:" + Repeat("9,", 1200) + kEmptyBody);
   EXPECT_EQ((I{c.balloonHits[495], c.balloonHits[496]}), (I{9, 5}));
 }
 

@@ -1,5 +1,4 @@
 #include <cmath>
-#include <string>
 
 #include "chart_test_util.h"
 
@@ -61,12 +60,10 @@ TEST(Timeline, RollsAndBalloonsAreOneRecord) {
 TEST(Timeline, NoteAndBarLineState) {
   const auto& c = LoadBody(
       "#SCROLL 1.5\n#GOGOSTART\n1,\n#GOGOEND\n#SCROLL .5\n#BPMCHANGE 150\n2,\n#SCROLL -2\n"
-      "#BPMCHANGE -90\n7,\n8,\n",
-      "BALLOON:17\n");
+      "#BPMCHANGE -90\n7,\n8,\n");
   EXPECT_EQ(Notes(&ChartNote::scroll), (D{1.5, 5, -2, -2}));  // the point is skipped, not read
   EXPECT_EQ(Notes(&ChartNote::bpm), (D{120, 150, 90, 90}));   // the sign is not taken
   EXPECT_EQ(Notes(&ChartNote::gogo), (std::vector<bool>{1, 0, 0, 0}));
-  EXPECT_EQ(Notes(&ChartNote::balloonHits), (I{0, 0, 17, 0}));
   // Tempo and gogo tables: the starting state, then the changes in order.
   EXPECT_EQ((D{c.bpmChanges[0].value, c.bpmChanges[1].time, c.bpmChanges[2].value, double(c.gogoChanges[1].on),
                c.gogoChanges[2].time, double(c.bpmChanges[3].lane), double(c.gogoChanges[3].lane)}),
@@ -132,14 +129,10 @@ TEST(Timeline, BpmZeroSlotsTakeNoTime) {
 TEST(Timeline, TablesStopAtCapacity) {
   // 100 000 notes in 1000-digit lines, 20 000 measures, 5000 tempo and gogo changes, 2000
   // sections and branch points, 1200 balloons.
-  std::string body;
-  for (int i = 0; i < 100; ++i) body += std::string(999, '1') + "\n1,\n";
-  const auto& c = LoadBody(body);
+  const auto& c = LoadBody(Repeat(std::string(999, '1') + "\n1,\n", 100));
   EXPECT_EQ((I{NoteCount(), c.totals.notes, c.notes[chart::kNoteCapacity].type}),
             (I{chart::kNoteCapacity, chart::kNoteCapacity, 0}));
-  std::string measures;
-  for (int i = 0; i < 20000; ++i) measures += "1,\n";
-  LoadBody(measures);
+  LoadBody(Repeat("1,\n", 20000));
   EXPECT_EQ((I{BarLineCount(), NoteCount()}), (I{chart::kBarLineCapacity, chart::kBarLineCapacity}));
   std::string events;
   for (int i = 0; i < 5000; ++i) {
@@ -160,10 +153,9 @@ TEST(Timeline, TablesStopAtCapacity) {
 TEST(Timeline, ReloadReplacesEverything) {
   LoadBody("1111,1111,\n#BPMCHANGE 200\n#GOGOSTART\n#BRANCHSTART p,1,2\n#N\n1,\n#SECTION\n");
   const auto& c = LoadBody("2,\n");
-  EXPECT_EQ((I{NoteCount(), BarLineCount()}), (I{1, 1}));
-  EXPECT_EQ((I{c.bpmChanges[1].lane, c.gogoChanges[1].lane, c.branchPoints[0].condition,
-               c.sections[0].lane}), (I{-1, -1, -1, -1}));
-  EXPECT_FALSE(c.hasBranches || c.barLines[0].branchStart);
+  EXPECT_EQ((I{NoteCount(), BarLineCount(), c.bpmChanges[1].lane, c.gogoChanges[1].lane, c.branchPoints[0].condition,
+               c.sections[0].lane, c.hasBranches, c.barLines[0].branchStart}),
+            (I{1, 1, -1, -1, -1, -1, 0, 0}));
 }
 
 }  // namespace
