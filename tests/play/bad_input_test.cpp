@@ -2,8 +2,6 @@
 // by zero, no endless play.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "play_fixture.h"
 
 using namespace playtest;
