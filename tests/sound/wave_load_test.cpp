@@ -1,8 +1,11 @@
-// WAVE files: the chunk walk, what a damaged file gives, and the sound table's slots.
+// WAVE files: the chunk walk, what a damaged file gives, the sound table's slots, and the
+// shared 16-bit PCM writer (build-time and test code) that makes them.
 #include <gtest/gtest.h>
 
+#include "common/wave_write.h"
 #include "sound/sound.h"
 #include "sound_files.h"
+#include "support/files.h"
 
 using namespace soundtest;
 
@@ -122,6 +125,19 @@ TEST_F(WaveLoad, CopiesOfOneFilePlayIndependentlyAndARewrittenFileIsDecodedAgain
     int more = sound::LoadSound(path.c_str());
     EXPECT_EQ(more, sound::kSoundHandleBase + 30);
     EXPECT_EQ(std::pair(Length(handles[0]), Length(more)), std::pair(4000, 8000));
+}
+
+// The writer's header is the chunk builder's, and its file holds the same bytes.
+TEST(WaveWrite, HeaderMatchesTheChunkBuilderAndTheFileHoldsTheSameBytes) {
+    const std::vector<int16_t> s = {1, -2, 300, -32768, 32767, 0};
+    EXPECT_EQ(sound::MakePcm16Wave(s.data(), 3, 2, 44100), MakeWave(2, 44100, 16, Pcm16(s)));
+    EXPECT_EQ(sound::MakePcm16Wave(s.data(), 6, 1, 22050), MakeWave(1, 22050, 16, Pcm16(s)));
+    EXPECT_EQ(sound::MakePcm16Wave(nullptr, 10, 2, 44100).size(), sound::kWaveHeaderBytes);
+    std::string path = WriteTemp("wave_write_test.wav", {});
+    ASSERT_EQ(sound::WritePcm16WaveFile(path, s.data(), 2, 2, 44100), 0);
+    const Bytes want = sound::MakePcm16Wave(s.data(), 2, 2, 44100);
+    EXPECT_EQ(testsupport::ReadFile(path), std::string(want.begin(), want.end()));
+    EXPECT_EQ(sound::WritePcm16WaveFile("/nonexistent-folder/x.wav", s.data(), 2, 2, 44100), -1);
 }
 
 }  // namespace
