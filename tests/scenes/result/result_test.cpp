@@ -1,7 +1,7 @@
 // The result presentation as the player hears and steers it, on the virtual clock: the play's
 // numbers set by hand, scripted F presses, every sound started recorded with its moment; the
 // timeline with its counting, the skip and the leave, the music, and what is recorded (in a
-// temporary folder).
+// temporary folder). Then the screen as drawn.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 #include <utility>
@@ -18,6 +19,7 @@
 
 #include "chart/chart.h"
 #include "common/wave_write.h"
+#include "graphics/graphics_fixture.h"
 #include "library/record_file.h"
 #include "library/save_data.h"
 #include "platform/mixer.h"
@@ -32,6 +34,7 @@
 #include "sound/sound.h"
 #include "support/temp_folder.h"
 #include "theme/assets.h"
+#include "theme/layout.h"
 #include "theme/resource_loader.h"
 
 namespace resulttest {
@@ -234,22 +237,17 @@ TEST_P(ResultRecordFileTest, AnOddRecordFileNeitherStopsTheResultNorLosesData) {
   std::filesystem::create_directories(folder ? path : "Files/Save");
   library::SongRecord old{};
   old.playCount[3] = 5, old.bestScore[3] = 900000, old.clearStatus[3] = library::kClearFullCombo;
-  if (!folder) {
-    ASSERT_EQ(library::WriteSongRecord(path, old), 0);
-  }
+  ASSERT_TRUE(folder || library::WriteSongRecord(path, old) == 0);
   chmod(path, folder ? 0555 : 0444);
   Begin(400000, 100, 0, 0, 100.0, 0, 100);
   result::RecordPlay(chart::TheChart);
   RunUntil(6000);  // six digits from 3500
   EXPECT_TRUE(Result.complete[result::kScore]);
   library::SongRecord now{};
-  if (folder) {
-    EXPECT_TRUE(std::filesystem::is_directory(path));
-  } else {
-    ASSERT_EQ(library::ReadSongRecord(path, &now), 0);
-    EXPECT_EQ(std::make_tuple(now.playCount[3], now.bestScore[3], now.clearStatus[3]),
-              std::make_tuple(6, 900000, library::kClearFullCombo));
-  }
+  const int read = library::ReadSongRecord(path, &now);
+  EXPECT_TRUE(!folder || std::filesystem::is_directory(path));
+  EXPECT_EQ(std::make_tuple(read, now.playCount[3], now.bestScore[3], int(now.clearStatus[3])),
+            folder ? std::make_tuple(-1, 0, 0, 0) : std::make_tuple(0, 6, 900000, int(library::kClearFullCombo)));
 }
 INSTANTIATE_TEST_SUITE_P(Files, ResultRecordFileTest, testing::Bool());
 
@@ -269,6 +267,86 @@ TEST_F(ResultTest, WholeSceneOnItsThreadEndsInTheSongSelect) {
   }
   EXPECT_EQ(shell::SceneId, shell::kSceneSongSelect);
   EXPECT_TRUE(Result.workerEnded);
+}
+
+// ---- the screen as drawn --------------------------------------------------------------------
+// The result screen as drawn: which background, message and full-combo picture a play gets,
+// and the closing iris with the save picture. The title is 256 bytes valid in no encoding.
+
+constexpr uint32_t kClearBg = 0xFF204060, kFailedBg = 0xFF402020, kClearMsg = 0xFF10E010,
+                   kFailedMsg = 0xFFE01010, kFullCombo = 0xFFF0F020, kSave = 0xFF30A0A0;
+
+#define EXPECT_COLOUR(pixel, c) EXPECT_RGB_NEAR(pixel, gfxtest::R(c), gfxtest::G(c), gfxtest::B(c))
+
+class ResultDrawTest : public gfxtest::GraphicsTest {
+ protected:
+  void SetUp() override {
+    gfxtest::GraphicsTest::SetUp();
+    theme::SetDefaultLayouts();
+    theme::ResetResultHandles();
+    ra::Clear = Solid("clear.png", 640, 480, kClearBg);
+    ra::Failed = Solid("failed.png", 640, 480, kFailedBg);
+    ra::MessageClear = Solid("mc.png", 60, 40, kClearMsg);
+    ra::MessageFailed = Solid("mf.png", 60, 40, kFailedMsg);
+    ra::MessageFullcombo = Solid("fc.png", 40, 40, kFullCombo);
+    ra::LoadBgEnd = Solid("end.png", 640, 480, 0xFF000000);
+    ra::LoadSave = Solid("save.png", 100, 60, kSave);
+    ra::TitleFont = graphics::CreateGameFont("ＭＳ ゴシック", 30);
+    ra::SubTitleFont = graphics::CreateGameFont("ＭＳ ゴシック", 26);
+    graphics::UploadPendingTextures();
+    chart::ResetChartCompletely();
+    std::memset(chart::TheChart.title, 0xFF, 256);
+    for (int i = 0; i < 256; i += 2) std::memcpy(chart::TheChart.subtitle + i, "\x81\x7F", 2);
+  }
+  void TearDown() override {
+    result::ReleaseResultPictures();
+    theme::ResetResultHandles();
+    gfxtest::GraphicsTest::TearDown();
+  }
+  void Begin(double gauge, int great, int bad) {
+    result::ResultInput in;
+    in.gauge = gauge, in.great = great, in.bad = bad;
+    result::BeginResult(in);
+  }
+  void Draw(double t, bool leaving = false, double sinceLeave = 0.0) {
+    result::DrawResultScreen({t, t, leaving, sinceLeave});
+  }
+};
+
+struct Outcome {
+  double gauge;
+  int great, bad;
+  uint32_t background, message;
+  bool fullCombo;
+};
+class ResultPicturesTest : public ResultDrawTest, public testing::WithParamInterface<Outcome> {};
+
+TEST_P(ResultPicturesTest, BackgroundMessageAndFullComboFollowThePlay) {
+  const Outcome o = GetParam();
+  const theme::ResultLayoutData& L = theme::ResultLayout;
+  Begin(o.gauge, o.great, o.bad);
+  Draw(22000);
+  EXPECT_COLOUR(Pixel(5, 470), o.background);
+  EXPECT_COLOUR(Pixel(L.message_p1_x, L.message_p1_y), o.message);
+  Draw(25000);  // the message is gone, the full-combo picture has settled
+  EXPECT_COLOUR(Pixel(L.fullcombo_p1_x, L.fullcombo_p1_y), o.fullCombo ? kFullCombo : o.background);
+}
+INSTANTIATE_TEST_SUITE_P(Plays, ResultPicturesTest,
+                         testing::Values(Outcome{100.0, 50, 1, kClearBg, kClearMsg, false},  // one Bad
+                                         Outcome{100.0, 50, 0, kClearBg, kClearMsg, true},
+                                         Outcome{40.0, 5, 9, kFailedBg, kFailedMsg, false},
+                                         Outcome{0.0, 0, 0, kFailedBg, kFailedMsg, false}));  // no notes
+
+TEST_F(ResultDrawTest, LeavingClosesTheScreenAndRaisesTheSavePicture) {
+  Begin(100.0, 10, 0);
+  const uint32_t fill = shell::kDefaultLoadingColour;
+  Draw(24500, true, 300);  // the iris is closing: the edges are covered, the middle not yet
+  EXPECT_COLOUR(Pixel(2, 2), fill);
+  EXPECT_COLOUR(Pixel(320, 240), 0xFF000000u);
+  Draw(25000, true, result::kLeaveMs);
+  EXPECT_COLOUR(Pixel(320, 240), fill);
+  EXPECT_COLOUR(Pixel(40, 285), kSave);
+  EXPECT_COLOUR(Pixel(40, 277), fill);
 }
 
 }  // namespace
