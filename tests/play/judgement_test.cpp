@@ -8,8 +8,6 @@ using namespace playtest;
 
 namespace {
 
-// One press judges one note; a stray press is Bad only for the earliest pending note: at 920
-// the kat is 80 ms away (outside Good), the don 130 ms, so a don press there is nothing.
 // Hand-built charts and their judgements: one press judges one note; a stray press is Bad
 // only for the earliest pending note (at 920 the kat is 80 ms away, outside Good, the don
 // 130 ms: a don press there is nothing); a type-9 record is never judged but, while within
