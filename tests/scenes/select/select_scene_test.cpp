@@ -198,7 +198,7 @@ TEST_F(SongSelect, ASongWhoseChartVanishedCanBeBrowsedButNotOpened) {
   EXPECT_STREQ(platform::MessageBoxLastText(), songselect::kMsgLevelsNotRead);
 }
 
-TEST_F(SongSelect, AfterQuickMovesTheLevelsShownAreThoseOfTheSongUnderTheCursor) {
+TEST_F(SongSelect, WithTheLibraryWorkerTheLevelsShownAfterQuickMovesAreThoseUnderTheCursor) {
   // The real worker thread this time, answering whenever it gets round to it.
   for (int i = 1; i <= 6; ++i) {
     const std::string name = std::to_string(i) + ".tja";
