@@ -129,8 +129,7 @@ class ResultTest : public testing::Test {
 TEST_F(ResultTest, ScoreOfZeroCompletesAfterOneDigitAndTheTimelineJumpsEightDigitsAhead) {
   Begin(0, 0, 0, 0, 0.0);
   RunUntil(3833);
-  EXPECT_FALSE(Result.complete[result::kScore]);
-  EXPECT_DOUBLE_EQ(Result.timeline, 3833.0);
+  EXPECT_EQ(std::make_pair(bool(Result.complete[result::kScore]), Result.timeline.load()), std::make_pair(false, 3833.0));
   RunUntil(3834);
   EXPECT_TRUE(Result.complete[result::kScore]);
   EXPECT_NEAR(Result.timeline, 3834.0 + 8 * result::kStepMs, 1e-6);
