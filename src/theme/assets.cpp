@@ -1,6 +1,7 @@
 // The theme folder layout: which file each handle comes from, in the order the jobs load them.
 #include "theme/assets.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "graphics/text.h"
@@ -112,10 +113,13 @@ void ImageF(int* handle, const char* format, Args... args) {
   Image(handle, rel);
 }
 
+int Images(int* handles, int count, int first, const char* base) {
+  char path[kPathBytes];
+  return ThemePath(path, base) ? graphics::LoadNumberedImages(count, first, handles, path) : 0;
+}
 template <int N>
 int Images(int (&handles)[N], int first, const char* base) {
-  char path[kPathBytes];
-  return ThemePath(path, base) ? graphics::LoadNumberedImages(N, first, handles, path) : 0;
+  return Images(handles, N, first, base);
 }
 
 // base is a printf format with the values that follow.
@@ -143,7 +147,86 @@ void Sounds(int (&handles)[N], const char* rel) {
   if (ThemePath(path, rel)) sound::LoadSoundCopies(path, N, handles);
 }
 
+constexpr PictureSet One(int& handle, const char* rel) { return {&handle, 1, -1, rel}; }
+template <int N>
+constexpr PictureSet Set(int (&handles)[N], int first, const char* base) {
+  return {handles, N, first, base};
+}
+
 }  // namespace
+
+std::span<const PictureSet> PlayPictures() {
+  using namespace play_assets;
+  static const PictureSet kPictures[] = {
+      One(TitleBg, "Play/Sfield/title_bg.png"),
+      One(JudgePoint, "Play/Sfield/judge_point.png"),
+      One(SfieldBg, "Play/Sfield/sfield_bg.png"),
+      One(SfieldRed, "Play/Sfield/sfield_red.png"),
+      One(SfieldBlue, "Play/Sfield/sfield_blue.png"),
+      One(SfieldYellow, "Play/Sfield/sfield_yellow.png"),
+      One(SfieldHit, "Play/Sfield/sfield_hit.png"),
+      One(SfieldGogo, "Play/Sfield/sfield_gogo.png"),
+      One(SfieldCourseNormal, "Play/Sfield/sfield_course_normal.png"),
+      One(SfieldCourseNormalM, "Play/Sfield/sfield_course_normal_m.png"),
+      One(SfieldCourseExpert, "Play/Sfield/sfield_course_expert.png"),
+      One(SfieldCourseExpertM, "Play/Sfield/sfield_course_expert_m.png"),
+      One(SfieldCourseMaster, "Play/Sfield/sfield_course_master.png"),
+      One(SfieldCourseMasterM, "Play/Sfield/sfield_course_master_m.png"),
+      Set(Fire, 1, "Play/Sfield/fire"),
+      One(Line, "Play/Sfield/line.png"),
+      One(LineBranch, "Play/Sfield/line_branch.png"),
+      Set(Don, 1, "Play/Notes/don"),
+      Set(Kat, 1, "Play/Notes/kat"),
+      Set(Roll, 1, "Play/Notes/roll"),
+      Set(DonM, 1, "Play/Notes/don_m"),
+      Set(KatM, 1, "Play/Notes/kat_m"),
+      Set(RollM, 1, "Play/Notes/roll_m"),
+      One(GekiM, "Play/Notes/geki_m.png"),
+      Set(Geki, 1, "Play/Notes/geki"),
+      One(SoulEffect, "Play/Soul/soul_effect.png"),
+      Set(Soul, 1, "Play/Soul/soul"),
+      Set(Splash, 1, "Play/Splash/splash"),
+      One(TaikoP1, "Play/Taiko/taiko_p1.png"),
+      Set(TaikoRed, 1, "Play/Taiko/taiko_red"),
+      Set(TaikoBlue, 1, "Play/Taiko/taiko_blue"),
+      One(ComboBright, "Play/Taiko/combo_bright.png"),
+      One(Flower, "Play/Taiko/flower.png"),
+      One(FlowerM, "Play/Taiko/flower_m.png"),
+      Set(RollNumber, 0, "Play/Number/roll"),
+      Set(ComboNumber, 0, "Play/Number/combo"),
+      Set(ComboLNumber, 0, "Play/Number/combo_l"),
+      Set(ComboBalloonNumber, 0, "Play/Number/combo_balloon"),
+      Set(ScoreNumber, 0, "Play/Number/score"),
+      Set(BurstNumber, 0, "Play/Number/burst"),
+      One(BurstBalloon, "Play/Balloon/burst_balloon.png"),
+      One(RollBalloon, "Play/Balloon/roll_balloon.png"),
+      One(ComboBalloonP1, "Play/Balloon/combo_balloon_p1.png"),
+      One(LevelupBalloon, "Play/Balloon/levelup_balloon.png"),
+      One(LeveldownBalloon, "Play/Balloon/leveldown_balloon.png"),
+      Set(CharaP1, 1, "Play/Chara/chara_p1"),
+      Set(CharaP1Gogo, 1, "Play/Chara/chara_p1_gogo"),
+      Set(CharaP1Miss, 1, "Play/Chara/chara_p1_miss"),
+      Set(CharaP1Balloon, 1, "Play/Chara/chara_p1_balloon"),
+      Set(Balloon, 1, "Play/Chara/balloon"),
+      One(JudgeGreat, "Play/Judgement/judge_great.png"),
+      One(JudgeGood, "Play/Judgement/judge_good.png"),
+      One(JudgeBad, "Play/Judgement/judge_bad.png"),
+      Set(EffectNote, 1, "Play/Effect/effect_note"),
+      One(EffectHitRainbow, "Play/Effect/effect_hit_rainbow.png"),
+      Set(EffectHitRed, 1, "Play/Effect/effect_hit_red"),
+      Set(EffectHitBlue, 1, "Play/Effect/effect_hit_blue"),
+      Set(Effect, 1, "Play/Effect/effect"),
+      One(LoadBgEnd, "Play/Load/bg_end.png"),
+      Set(Drapery, 1, "Play/Drapery/drapery"),
+      Set(DraperyFlower, 1, "Play/Drapery/flower"),
+      One(PauseBg, "Play/Pause/bg.png"),
+      One(PausePanel, "Play/Pause/panel.png"),
+      One(PausePanelM, "Play/Pause/panel_m.png"),
+      One(PauseChara, "Play/Pause/chara.png"),
+      Set(PauseCursor, 1, "Play/Pause/cursor"),
+  };
+  return kPictures;
+}
 
 void ResetSongSelectHandles() {
   using namespace select_assets;
@@ -166,22 +249,7 @@ void ResetPlayHandles() {
   Song = -1;
   Fill(DonSound), Fill(KatSound), Fill(GekiSound), Fill(ComboVoice);
   FullcomboVoiceP1 = FullcomboVoiceP2 = PauseDon = PauseCancel = -1, Fill(PauseKat);
-  TitleBg = JudgePoint = SfieldBg = SfieldRed = SfieldBlue = SfieldYellow = SfieldHit =
-      SfieldGogo = -1;
-  SfieldCourseNormal = SfieldCourseNormalM = SfieldCourseExpert = SfieldCourseExpertM =
-      SfieldCourseMaster = SfieldCourseMasterM = -1;
-  Fill(Fire), Line = LineBranch = -1;
-  Fill(Don), Fill(Kat), Fill(Roll), Fill(DonM), Fill(KatM), Fill(RollM), GekiM = -1, Fill(Geki);
-  SoulEffect = -1, Fill(Soul), Fill(Splash);
-  TaikoP1 = ComboBright = Flower = FlowerM = -1, Fill(TaikoRed), Fill(TaikoBlue);
-  Fill(RollNumber), Fill(ComboNumber), Fill(ComboLNumber), Fill(ComboBalloonNumber);
-  Fill(ScoreNumber), Fill(BurstNumber);
-  BurstBalloon = RollBalloon = ComboBalloonP1 = LevelupBalloon = LeveldownBalloon = -1;
-  Fill(CharaP1), Fill(CharaP1Gogo), Fill(CharaP1Miss), Fill(CharaP1Balloon), Fill(Balloon);
-  JudgeGreat = JudgeGood = JudgeBad = -1;
-  Fill(EffectNote), EffectHitRainbow = -1, Fill(EffectHitRed), Fill(EffectHitBlue), Fill(Effect);
-  LoadBgEnd = -1, Fill(Drapery), Fill(DraperyFlower);
-  PauseBg = PausePanel = PausePanelM = PauseChara = -1, Fill(PauseCursor);
+  for (const PictureSet& set : PlayPictures()) std::fill_n(set.handles, set.count, -1);
   Fill(Symbol), Fill(SoulGauge), SoulGaugeFrames = 0;
   TitleFont = -1;
 }
@@ -293,85 +361,12 @@ void LoadPlaySounds() {
 }
 
 void LoadPlayImages() {
-  using namespace play_assets;
-  Image(&TitleBg, "Play/Sfield/title_bg.png");
-  Image(&JudgePoint, "Play/Sfield/judge_point.png");
-  Image(&SfieldBg, "Play/Sfield/sfield_bg.png");
-  Image(&SfieldRed, "Play/Sfield/sfield_red.png");
-  Image(&SfieldBlue, "Play/Sfield/sfield_blue.png");
-  Image(&SfieldYellow, "Play/Sfield/sfield_yellow.png");
-  Image(&SfieldHit, "Play/Sfield/sfield_hit.png");
-  Image(&SfieldGogo, "Play/Sfield/sfield_gogo.png");
-  Image(&SfieldCourseNormal, "Play/Sfield/sfield_course_normal.png");
-  Image(&SfieldCourseNormalM, "Play/Sfield/sfield_course_normal_m.png");
-  Image(&SfieldCourseExpert, "Play/Sfield/sfield_course_expert.png");
-  Image(&SfieldCourseExpertM, "Play/Sfield/sfield_course_expert_m.png");
-  Image(&SfieldCourseMaster, "Play/Sfield/sfield_course_master.png");
-  Image(&SfieldCourseMasterM, "Play/Sfield/sfield_course_master_m.png");
-  Images(Fire, 1, "Play/Sfield/fire");
-  Image(&Line, "Play/Sfield/line.png");
-  Image(&LineBranch, "Play/Sfield/line_branch.png");
-
-  Images(Don, 1, "Play/Notes/don");
-  Images(Kat, 1, "Play/Notes/kat");
-  Images(Roll, 1, "Play/Notes/roll");
-  Images(DonM, 1, "Play/Notes/don_m");
-  Images(KatM, 1, "Play/Notes/kat_m");
-  Images(RollM, 1, "Play/Notes/roll_m");
-  Image(&GekiM, "Play/Notes/geki_m.png");
-  Images(Geki, 1, "Play/Notes/geki");
-
-  Image(&SoulEffect, "Play/Soul/soul_effect.png");
-  Images(Soul, 1, "Play/Soul/soul");
-
-  Images(Splash, 1, "Play/Splash/splash");
-
-  Image(&TaikoP1, "Play/Taiko/taiko_p1.png");
-  Images(TaikoRed, 1, "Play/Taiko/taiko_red");
-  Images(TaikoBlue, 1, "Play/Taiko/taiko_blue");
-  Image(&ComboBright, "Play/Taiko/combo_bright.png");
-  Image(&Flower, "Play/Taiko/flower.png");
-  Image(&FlowerM, "Play/Taiko/flower_m.png");
-
-  Images(RollNumber, 0, "Play/Number/roll");
-  Images(ComboNumber, 0, "Play/Number/combo");
-  Images(ComboLNumber, 0, "Play/Number/combo_l");
-  Images(ComboBalloonNumber, 0, "Play/Number/combo_balloon");
-  Images(ScoreNumber, 0, "Play/Number/score");
-  Images(BurstNumber, 0, "Play/Number/burst");
-
-  Image(&BurstBalloon, "Play/Balloon/burst_balloon.png");
-  Image(&RollBalloon, "Play/Balloon/roll_balloon.png");
-  Image(&ComboBalloonP1, "Play/Balloon/combo_balloon_p1.png");
-  Image(&LevelupBalloon, "Play/Balloon/levelup_balloon.png");
-  Image(&LeveldownBalloon, "Play/Balloon/leveldown_balloon.png");
-
-  Images(CharaP1, 1, "Play/Chara/chara_p1");
-  Images(CharaP1Gogo, 1, "Play/Chara/chara_p1_gogo");
-  Images(CharaP1Miss, 1, "Play/Chara/chara_p1_miss");
-  Images(CharaP1Balloon, 1, "Play/Chara/chara_p1_balloon");
-  Images(Balloon, 1, "Play/Chara/balloon");
-
-  Image(&JudgeGreat, "Play/Judgement/judge_great.png");
-  Image(&JudgeGood, "Play/Judgement/judge_good.png");
-  Image(&JudgeBad, "Play/Judgement/judge_bad.png");
-
-  Images(EffectNote, 1, "Play/Effect/effect_note");
-  Image(&EffectHitRainbow, "Play/Effect/effect_hit_rainbow.png");
-  Images(EffectHitRed, 1, "Play/Effect/effect_hit_red");
-  Images(EffectHitBlue, 1, "Play/Effect/effect_hit_blue");
-  Images(Effect, 1, "Play/Effect/effect");
-
-  Image(&LoadBgEnd, "Play/Load/bg_end.png");
-
-  Images(Drapery, 1, "Play/Drapery/drapery");
-  Images(DraperyFlower, 1, "Play/Drapery/flower");
-
-  Image(&PauseBg, "Play/Pause/bg.png");
-  Image(&PausePanel, "Play/Pause/panel.png");
-  Image(&PausePanelM, "Play/Pause/panel_m.png");
-  Image(&PauseChara, "Play/Pause/chara.png");
-  Images(PauseCursor, 1, "Play/Pause/cursor");
+  for (const PictureSet& set : PlayPictures()) {
+    if (set.first < 0)
+      Image(set.handles, set.rel);
+    else
+      Images(set.handles, set.count, set.first, set.rel);
+  }
 }
 
 void LoadPlayCourseImages(int course) {

@@ -3,6 +3,8 @@
 // releases everything; the play and result jobs add to what is loaded.
 #pragma once
 
+#include <span>
+
 namespace theme {
 
 constexpr int kCourseCount = 5;  // Easy, Normal, Hard, Oni, Edit
@@ -111,6 +113,16 @@ extern int SymbolP1, SymbolP2, Course, SoulGauge, SoulGaugeP1;
 // Fonts
 extern int TitleFont, SubTitleFont;
 }  // namespace result_assets
+
+// One picture of the theme, or a numbered set of them ("<rel>_<first>.png" onwards).
+struct PictureSet {
+  int* handles;
+  int count;
+  int first;  // -1: one picture, rel is its file
+  const char* rel;
+};
+// The play's pictures (all but the course's symbol and gauge sets), in the order they load.
+std::span<const PictureSet> PlayPictures();
 
 // Every handle of the three groups to -1 (start-up, and when the song select job releases).
 void ResetAssetHandles();

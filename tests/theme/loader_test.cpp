@@ -261,18 +261,10 @@ TEST_F(DefaultThemeLoaderTest, PlayJobFindsEveryFileOfEachCourse) {
     RunJob(shell::kScenePlay);
     using namespace theme::play_assets;
     EXPECT_LOADED(DonSound, KatSound, GekiSound, ComboVoice, FullcomboVoiceP1, FullcomboVoiceP2);
-    EXPECT_LOADED(PauseDon, PauseKat, PauseCancel, TitleBg, JudgePoint, SfieldBg, SfieldRed);
-    EXPECT_LOADED(SfieldBlue, SfieldYellow, SfieldHit, SfieldGogo, SfieldCourseNormal);
-    EXPECT_LOADED(SfieldCourseNormalM, SfieldCourseExpert, SfieldCourseExpertM, SfieldCourseMaster);
-    EXPECT_LOADED(SfieldCourseMasterM, Fire, Line, LineBranch, Don, Kat, Roll, DonM, KatM, RollM);
-    EXPECT_LOADED(GekiM, Geki, SoulEffect, Soul, Splash, TaikoP1, TaikoRed, TaikoBlue, ComboBright);
-    EXPECT_LOADED(Flower, FlowerM, RollNumber, ComboNumber, ComboLNumber, ComboBalloonNumber);
-    EXPECT_LOADED(ScoreNumber, BurstNumber, BurstBalloon, RollBalloon, ComboBalloonP1);
-    EXPECT_LOADED(LevelupBalloon, LeveldownBalloon, CharaP1, CharaP1Gogo, CharaP1Miss);
-    EXPECT_LOADED(CharaP1Balloon, Balloon, JudgeGreat, JudgeGood, JudgeBad, EffectNote);
-    EXPECT_LOADED(EffectHitRainbow, EffectHitRed, EffectHitBlue, Effect, LoadBgEnd, Drapery);
-    EXPECT_LOADED(DraperyFlower, PauseBg, PausePanel, PausePanelM, PauseChara, PauseCursor, Symbol);
-    EXPECT_LOADED(SoulGauge, TitleFont);
+    EXPECT_LOADED(PauseDon, PauseKat, PauseCancel, Symbol, SoulGauge, TitleFont);
+    for (const theme::PictureSet& set : theme::PlayPictures())
+      for (int k = 0; k < set.count; ++k)
+        if (set.handles[k] == -1) missing_.push_back(std::string(set.rel) + " #" + std::to_string(k));
     EXPECT_EQ(SoulGaugeFrames, 20);
     // The stage: one set of each kind, with its script, dancers and both chibi sets.
     using namespace theme;

@@ -599,23 +599,10 @@ TEST_F(FieldTest, TheFirstBalloonStageMovesOnFiftyMillisecondsAfterTheHit) {
 
 // Every play picture handle the field may draw.
 std::vector<int*> EveryPlayPicture() {
-  std::vector<int*> v = {&pa::TitleBg, &pa::JudgePoint, &pa::SfieldBg, &pa::SfieldRed, &pa::SfieldBlue,
-                         &pa::SfieldYellow, &pa::SfieldHit, &pa::SfieldGogo, &pa::SfieldCourseNormal,
-                         &pa::SfieldCourseNormalM, &pa::SfieldCourseExpert, &pa::SfieldCourseExpertM,
-                         &pa::SfieldCourseMaster, &pa::SfieldCourseMasterM, &pa::Line, &pa::LineBranch,
-                         &pa::GekiM, &pa::SoulEffect, &pa::TaikoP1, &pa::ComboBright, &pa::Flower,
-                         &pa::FlowerM, &pa::BurstBalloon, &pa::RollBalloon, &pa::ComboBalloonP1,
-                         &pa::LevelupBalloon, &pa::LeveldownBalloon, &pa::JudgeGreat, &pa::JudgeGood,
-                         &pa::JudgeBad, &pa::EffectHitRainbow};
-  auto add = [&v](int* a, int n) { for (int k = 0; k < n; ++k) v.push_back(a + k); };
-  add(pa::Fire, 8); add(pa::Don, 5); add(pa::Kat, 5); add(pa::Roll, 9); add(pa::DonM, 4);
-  add(pa::KatM, 3); add(pa::RollM, 3); add(pa::Geki, 4); add(pa::Soul, 22); add(pa::Splash, 50);
-  add(pa::TaikoRed, 2); add(pa::TaikoBlue, 2); add(pa::RollNumber, 10); add(pa::ComboNumber, 10);
-  add(pa::ComboLNumber, 10); add(pa::ComboBalloonNumber, 10); add(pa::ScoreNumber, 10);
-  add(pa::BurstNumber, 10); add(pa::CharaP1, 5); add(pa::CharaP1Gogo, 4); add(pa::CharaP1Miss, 2);
-  add(pa::CharaP1Balloon, 5); add(pa::Balloon, 8); add(pa::EffectNote, 2); add(pa::EffectHitRed, 20);
-  add(pa::EffectHitBlue, 20); add(pa::Effect, 4); add(pa::Drapery, 3); add(pa::DraperyFlower, 8);
-  add(pa::Symbol, 3);
+  std::vector<int*> v;
+  for (const theme::PictureSet& set : theme::PlayPictures())
+    for (int k = 0; k < set.count; ++k) v.push_back(set.handles + k);
+  for (int& h : pa::Symbol) v.push_back(&h);
   return v;
 }
 
