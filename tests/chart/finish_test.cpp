@@ -67,11 +67,13 @@ TEST(Finish, SimulateMaxScoreByHand) {
 }
 
 TEST(Finish, ScoreParametersKeptOrComputed) {
-  // Given parameters are kept. Unreachable targets settle without looping: no don or kat on
-  // the common or master lane, or one don below a target clamped to the int range.
+  // Given parameters are kept, a negative one has both computed. Unreachable targets settle
+  // without looping: no don or kat on the common or master lane, or one don below a target
+  // clamped to the int range.
   const std::string dons = "#START\n" + std::string(64, '1') + ",\n#END\n";
   const std::pair<std::string, I> rows[] = {{"SCOREINIT:1000\nLEVEL:9\n" + dons, {1000, 0}},
                                             {"SCOREINIT:500\nSCOREDIFF:100\n" + dons, {500, 100}},
+                                            {"SCOREINIT:500\nSCOREDIFF:-1\nLEVEL:9\n" + dons, {10230, 2560}},
                                             {"LEVEL:10\n#START\n#BRANCHSTART p,1,2\n#E\n1111,\n#M\n5008,\n#END\n", {10, 10}},
                                             {"LEVEL:2000000000\n#START\n1,\n#END\n", {10, 10}}};
   for (const auto& [text, expected] : rows) EXPECT_EQ((I{Load(text).scoreInit, chart::TheChart.scoreDiff}), expected) << text;
