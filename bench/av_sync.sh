@@ -21,15 +21,12 @@ COURSE="${3:-}"
 [ -x "$BUILD/Kodoban" ] || { echo "no $BUILD/Kodoban: build first" >&2; exit 1; }
 ONSETS="$BUILD/bench/bench_av_sync_onsets"
 [ -x "$ONSETS" ] || { echo "build it first: cmake --build $BUILD --target bench_av_sync_onsets" >&2; exit 1; }
-CHARTTOOL="$BUILD/kodoban-chart"
-[ -x "$CHARTTOOL" ] || CHARTTOOL="$ROOT/build/kodoban-chart"
-[ -x "$CHARTTOOL" ] || { echo "no kodoban-chart: build it first" >&2; exit 1; }
 THEME="$BUILD/Files/Theme"
 [ -d "$THEME" ] || THEME="$ROOT/build/Files/Theme"
 
+source "$ROOT/bench/densest_chart.bash"
 TOP="$(mktemp -d /tmp/kodoban-av-sync.XXXXXX)"
 trap 'rm -rf "$TOP"' EXIT
-source "$ROOT/bench/densest_chart.bash"
 pick_densest_chart "$TOP"
 CHART="$(cd "$(dirname "$CHART")" && pwd)/$(basename "$CHART")"
 "$CHARTTOOL" --course "$COURSE" "$CHART" > "$TOP/chart.json"

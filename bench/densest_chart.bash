@@ -1,6 +1,11 @@
-# Sourced by the timing benchmarks: picks the densest demo chart without branches (a branch
-# would change which notes are played) of at least 200 notes, when no chart was given.
-# Needs ROOT, BUILD and CHARTTOOL; reads and sets CHART and COURSE; $1 is a scratch folder.
+# Sourced by the timing benchmarks: finds kodoban-chart (CHARTTOOL), and picks the densest demo
+# chart without branches (a branch would change which notes are played) of at least 200 notes,
+# when no chart was given. Needs ROOT and BUILD; pick_densest_chart reads and sets CHART and
+# COURSE; $1 is a scratch folder.
+CHARTTOOL="$BUILD/kodoban-chart"
+[ -x "$CHARTTOOL" ] || CHARTTOOL="$ROOT/build/kodoban-chart"
+[ -x "$CHARTTOOL" ] || { echo "no kodoban-chart: build it first" >&2; exit 1; }
+
 pick_densest_chart() {
   [ -n "$CHART" ] && return 0
   local scratch="$1" dir f c

@@ -8,18 +8,7 @@
 #include <stdlib.h>
 #include <time.h>
 
-static double NowMs(void) {
-  struct timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1000.0 + ts.tv_nsec / 1.0e6;
-}
-
-static void SleepMs(double ms) {
-  struct timespec ts;
-  ts.tv_sec = (time_t)(ms / 1000.0);
-  ts.tv_nsec = (long)((ms - ts.tv_sec * 1000.0) * 1.0e6);
-  nanosleep(&ts, NULL);
-}
+#include "monotonic_ms.h"
 
 int main(int argc, char** argv) {
   if (argc < 6) {

@@ -20,11 +20,7 @@
 #include <string.h>
 #include <time.h>
 
-static double NowMs(void) {
-  struct timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1000.0 + ts.tv_nsec / 1.0e6;
-}
+#include "monotonic_ms.h"
 
 /* Sleeps until the absolute moment ms (CLOCK_MONOTONIC), the last 0.3 ms spinning. */
 static void WaitUntil(double ms) {

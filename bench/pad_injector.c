@@ -14,18 +14,7 @@
 #include <time.h>
 #include <unistd.h>
 
-static double NowMs(void) {
-  struct timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1000.0 + ts.tv_nsec / 1.0e6;
-}
-
-static void SleepMs(double ms) {
-  struct timespec ts;
-  ts.tv_sec = (time_t)(ms / 1000.0);
-  ts.tv_nsec = (long)((ms - ts.tv_sec * 1000.0) * 1.0e6);
-  nanosleep(&ts, NULL);
-}
+#include "monotonic_ms.h"
 
 static int EnvInt(const char* name, int def) {
   const char* v = getenv(name);

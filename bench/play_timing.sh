@@ -17,12 +17,9 @@ BUILD="$(cd "${1:-$ROOT/build}" && pwd)"
 CHART="${2:-}"
 COURSE="${3:-}"
 [ -x "$BUILD/Kodoban" ] || { echo "no $BUILD/Kodoban: build first" >&2; exit 1; }
-CHARTTOOL="$BUILD/kodoban-chart"
-[ -x "$CHARTTOOL" ] || CHARTTOOL="$ROOT/build/kodoban-chart"
-[ -x "$CHARTTOOL" ] || { echo "no kodoban-chart: build it first" >&2; exit 1; }
 
-WORK="$(mktemp -d /tmp/kodoban-play-timing.XXXXXX)"
 source "$ROOT/bench/densest_chart.bash"
+WORK="$(mktemp -d /tmp/kodoban-play-timing.XXXXXX)"
 pick_densest_chart "$WORK"
 CHART="$(cd "$(dirname "$CHART")" && pwd)/$(basename "$CHART")"
 "$CHARTTOOL" --course "$COURSE" "$CHART" > "$WORK/chart.json"

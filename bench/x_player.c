@@ -20,20 +20,7 @@
 #include <string.h>
 #include <time.h>
 
-static double NowMs(void) {
-  struct timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1000.0 + ts.tv_nsec / 1.0e6;
-}
-
-static void SleepUntilMs(double at) {
-  double ms = at - NowMs();
-  if (ms <= 0) return;
-  struct timespec ts;
-  ts.tv_sec = (time_t)(ms / 1000.0);
-  ts.tv_nsec = (long)((ms - ts.tv_sec * 1000.0) * 1.0e6);
-  nanosleep(&ts, NULL);
-}
+#include "monotonic_ms.h"
 
 /* One press or release, in time order. */
 typedef struct {
@@ -84,7 +71,7 @@ static int Keys(Display* dpy, const char* path) {
   if (f != stdin) fclose(f);
   qsort(events, n, sizeof(KeyEvent), ByTime);
   for (int i = 0; i < n; ++i) {
-    SleepUntilMs(events[i].at);
+    SleepMs(events[i].at - NowMs());
     XTestFakeKeyEvent(dpy, events[i].code, events[i].down ? True : False, CurrentTime);
     double t = NowMs();
     XFlush(dpy);
@@ -157,7 +144,7 @@ static int Drop(Display* d, Window target, const char* path) {
         XFlush(d);
       }
     }
-    SleepUntilMs(NowMs() + 5);
+    SleepMs(5);
   }
   fprintf(stderr, "x_player: the drop was not finished (dropped=%d)\n", dropped);
   return 1;
