@@ -16,8 +16,6 @@ namespace sound {
 namespace {
 
 constexpr int kDecodeRequestBytes = 4096;
-// ov_read errors in a row after which the rest of the stream is given up (a stream of
-// nothing but holes must not keep the loader spinning).
 constexpr int kMaxDecodeErrorsInRow = 64;
 constexpr int kMinRate = 100;
 constexpr int kMaxRate = 200000;
@@ -53,28 +51,33 @@ int MemSeek(void* source, ogg_int64_t offset, int whence) {
 long MemTell(void* source) { return static_cast<long>(static_cast<MemoryFile*>(source)->at); }
 
 // Fills one region of n bytes: zeroes first, then requests of at most 4 096 bytes at the
-// region start plus what was delivered, until the stream ends or the region is full. A
-// negative result (a hole or a damaged packet) is skipped; the write position never moves
-// backwards.
+// region start plus what was delivered, until the stream ends or the region is full; the write
+// position never moves backwards.
 void DecodeRegion(OggVorbis_File* vf, uint8_t* region, int64_t n) {
     std::memset(region, 0, static_cast<size_t>(n));
     int64_t filled = 0;
-    int errorsInRow = 0;
-    int bitstream = 0;
     while (filled < n) {
-        int request = static_cast<int>(std::min<int64_t>(kDecodeRequestBytes, n - filled));
-        long got = ov_read(vf, reinterpret_cast<char*>(region + filled), request, 0, 2, 1, &bitstream);
+        long got = ReadOggPcm(vf, region + filled, static_cast<int>(std::min<int64_t>(kDecodeRequestBytes, n - filled)));
         if (got == 0) break;
-        if (got < 0) {
-            if (++errorsInRow >= kMaxDecodeErrorsInRow) break;
-            continue;
-        }
-        errorsInRow = 0;
-        filled += std::min<int64_t>(got, request);
+        filled += got;
     }
 }
 
 }  // namespace
+
+bool OggFormatPlayable(const vorbis_info* info) {
+    return info && info->channels >= 1 && info->rate >= kMinRate && info->rate <= kMaxRate;
+}
+
+long ReadOggPcm(OggVorbis_File* vf, uint8_t* to, int bytes) {
+    int bitstream = 0;
+    for (int errorsInRow = 0; errorsInRow < kMaxDecodeErrorsInRow;) {
+        long got = ov_read(vf, reinterpret_cast<char*>(to), bytes, 0, 2, 1, &bitstream);
+        if (got >= 0) return std::min<long>(got, bytes);
+        ++errorsInRow;
+    }
+    return 0;
+}
 
 int DecodeOggVorbis(const uint8_t* data, size_t size, DecodedSound* out) {
     if (!data || !out || size == 0) return -1;
@@ -85,7 +88,7 @@ int DecodeOggVorbis(const uint8_t* data, size_t size, DecodedSound* out) {
 
     int result = -1;
     vorbis_info* info = ov_info(&vf, -1);
-    if (info && info->channels >= 1 && info->rate >= kMinRate && info->rate <= kMaxRate) {
+    if (OggFormatPlayable(info)) {
         const int channels = info->channels;
         const int rate = static_cast<int>(info->rate);
         const int64_t blockAlign = int64_t{channels} * 16 / 8;

@@ -21,9 +21,6 @@ namespace {
 
 constexpr size_t kExcerptFileCap = size_t{1} << 30;
 constexpr int kPieceBytes = 4096;
-constexpr int kMaxDecodeErrorsInRow = 64;
-constexpr int kMinRate = 100;
-constexpr int kMaxRate = 200000;
 // An excerpt longer than this (in frames of the file's rate) is cut: ten minutes of music.
 constexpr int64_t kMaxExcerptSeconds = 600;
 
@@ -79,7 +76,7 @@ int DecodeOggExcerpt(std::FILE* file, double startMs, int64_t firstFrames, doubl
   }
   int result = -1;
   vorbis_info* info = ov_info(&vf, -1);
-  if (info && info->channels >= 1 && info->rate >= kMinRate && info->rate <= kMaxRate) {
+  if (OggFormatPlayable(info)) {
     const int channels = info->channels;
     const int rate = static_cast<int>(info->rate);
     const int64_t total = ov_pcm_total(&vf, -1);
@@ -96,19 +93,12 @@ int DecodeOggExcerpt(std::FILE* file, double startMs, int64_t firstFrames, doubl
       raw.reserve(static_cast<size_t>(std::min<int64_t>(limitBytes, (firstSourceFrames + rate) * frameBytes)));
       bool firstSent = false;
       bool faded = false;
-      int errorsInRow = 0;
-      int bitstream = 0;
       uint8_t piece[kPieceBytes];
       while (static_cast<int64_t>(raw.size()) < limitBytes) {
         if (cancel.load(std::memory_order_acquire)) break;
-        long got = ov_read(&vf, reinterpret_cast<char*>(piece), kPieceBytes, 0, 2, 1, &bitstream);
+        long got = ReadOggPcm(&vf, piece, kPieceBytes);
         if (got == 0) break;
-        if (got < 0) {
-          if (++errorsInRow >= kMaxDecodeErrorsInRow) break;
-          continue;
-        }
-        errorsInRow = 0;
-        raw.insert(raw.end(), piece, piece + std::min<long>(got, kPieceBytes));
+        raw.insert(raw.end(), piece, piece + got);
         int64_t have = static_cast<int64_t>(raw.size()) / frameBytes;
         if (!faded && have >= fadeFrames) {
           FadeIn(reinterpret_cast<int16_t*>(raw.data()), have, channels, fadeFrames);
